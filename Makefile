@@ -1,0 +1,81 @@
+# The two commands: `make test` and `make run`. The rest are their pieces.
+SHELL := /bin/bash
+ROOT  := $(CURDIR)
+# OUT holds the deliverables (OUT/win64, OUT/win32, OUT/linux) and, under
+# OUT/build, the build folders; another OUT gives a separate, parallel tree.
+OUT   ?= $(ROOT)/out
+BUILD := $(OUT)/build
+export VANTREL_OUT_DIR := $(OUT)/win64
+JOBS  ?= $(shell nproc)
+
+CONFIGURE = cmake -S $(ROOT) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+.PHONY: all test run deps build build-linux build-asan build-win64 build-win32 \
+        test-native test-asan test-wine test-e2e clean \
+        bench-threads bench-menufile
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+build: build-linux build-asan build-win64 build-win32
+
+build-linux: deps
+	@[ -f $(BUILD)/linux/build.ninja ] || $(CONFIGURE) -B $(BUILD)/linux -DVANTREL_OUT_DIR=$(OUT)/linux
+	cmake --build $(BUILD)/linux -j $(JOBS)
+
+build-asan: deps
+	@[ -f $(BUILD)/asan/build.ninja ] || $(CONFIGURE) -B $(BUILD)/asan -DVANTREL_OUT_DIR=$(BUILD)/asan/out \
+	    -DVANTREL_SANITIZE=address,undefined
+	cmake --build $(BUILD)/asan -j $(JOBS)
+
+build-win64: deps
+	@[ -f $(BUILD)/win64/build.ninja ] || $(CONFIGURE) -B $(BUILD)/win64 -DVANTREL_OUT_DIR=$(OUT)/win64 \
+	    -DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/mingw64.cmake
+	cmake --build $(BUILD)/win64 -j $(JOBS)
+
+# Compile-checked only: 32-bit Wine is not available here.
+build-win32: deps
+	@[ -f $(BUILD)/win32/build.ninja ] || $(CONFIGURE) -B $(BUILD)/win32 -DVANTREL_OUT_DIR=$(OUT)/win32 \
+	    -DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/mingw32.cmake -DVANTREL_TESTS=OFF
+	cmake --build $(BUILD)/win32 -j $(JOBS)
+
+test-native: build-linux
+	ctest --test-dir $(BUILD)/linux -L native --output-on-failure
+
+test-asan: build-asan
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	    ctest --test-dir $(BUILD)/asan -L native --output-on-failure
+
+test-wine: build-win64
+	scripts/wine-session $(BUILD)/win64 ctest --test-dir $(BUILD)/win64 -L wine --output-on-failure
+
+test-e2e: build-win64
+	scripts/wine-session $(BUILD)/win64 ctest --test-dir $(BUILD)/win64 -L e2e --output-on-failure
+
+# Every build, then every tier; all tiers run even when one fails.
+test: build
+	@rc=0; \
+	echo "== native tier"; $(MAKE) --no-print-directory test-native || rc=1; \
+	echo "== sanitizer tier"; $(MAKE) --no-print-directory test-asan || rc=1; \
+	echo "== wine and end-to-end tiers"; \
+	scripts/wine-session $(BUILD)/win64 bash -c ' \
+	    r=0; \
+	    ctest --test-dir $(BUILD)/win64 -L wine --output-on-failure || r=1; \
+	    ctest --test-dir $(BUILD)/win64 -L e2e --output-on-failure || r=1; \
+	    exit $$r' || rc=1; \
+	exit $$rc
+
+run: build-win64
+	scripts/run-demo $(BUILD)/win64
+
+# Benchmarks: not part of `make test`.
+bench-threads: build-win64
+	scripts/wine-session $(BUILD)/win64 $(BUILD)/win64/bin/thread_bench.exe
+
+bench-menufile: build-linux
+	$(BUILD)/linux/bin/menufile_bench
+
+clean:
+	rm -rf $(OUT)

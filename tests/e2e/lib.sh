@@ -1,0 +1,62 @@
+# Shared helpers for the end-to-end scripts. They run inside scripts/wine-session,
+# which provides WINEPREFIX and a private DISPLAY; ctest provides VANTREL_OUT
+# (deliverables), VANTREL_BIN (test helpers) and VANTREL_SRC.
+set -euo pipefail
+
+: "${VANTREL_WINE_SESSION:?run through scripts/wine-session}"
+E2E_TMP=$(mktemp -d)
+E2E_PIDS=()
+
+e2e_cleanup() {
+    local pid
+    for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+    rm -rf "$E2E_TMP"
+}
+trap e2e_cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+note() { echo "-- $*"; }
+
+# wait_for SECONDS DESCRIPTION COMMAND...: polls COMMAND until it succeeds.
+wait_for() {
+    local seconds=$1 what=$2; shift 2
+    local deadline=$((SECONDS + seconds))
+    until "$@" >/dev/null 2>&1; do
+        [ $SECONDS -lt $deadline ] || fail "timed out after ${seconds}s waiting for $what"
+        sleep 0.1
+    done
+}
+
+# start_windows_program EXE ARGS...: starts it under Wine in the background.
+start_windows_program() {
+    wine "$@" </dev/null >>"$E2E_TMP/wine.log" 2>&1 &
+    E2E_PIDS+=($!)
+    LAST_PID=$!
+}
+
+# window_by_title TITLE: prints the X window id of the visible window so titled.
+window_by_title() {
+    xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1
+}
+
+# window_exists TITLE: true while a visible window has that title.
+window_exists() {
+    [ -n "$(window_by_title "$1")" ]
+}
+
+# screenshot FILE: the whole private display, as PNG.
+screenshot() {
+    import -display "$DISPLAY" -window root "$1"
+}
+
+# wait_exit PID SECONDS: waits for a background program to end; prints its code.
+wait_exit() {
+    local pid=$1 seconds=$2 deadline=$((SECONDS + $2))
+    while kill -0 "$pid" 2>/dev/null; do
+        [ $SECONDS -lt $deadline ] || fail "process $pid still running after ${seconds}s"
+        sleep 0.1
+    done
+    local rc=0
+    wait "$pid" || rc=$?
+    echo "$rc"
+}
