@@ -1,0 +1,3 @@
+#include "accounts/accountfile.h"
+
+#include <gtest/gtest.h>

@@ -1,0 +1,3 @@
+#include "accounts/descipher.h"
+
+#include <gtest/gtest.h>

@@ -1,0 +1,3 @@
+#include "menudoc/ahfile.h"
+
+#include <gtest/gtest.h>
