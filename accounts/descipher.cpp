@@ -1,1 +1,321 @@
 #include "descipher.h"
+
+#include <cstdlib>
+#include <ctime>
+
+#include "ahcommon/packet.h"
+
+const unsigned char kProgramKey[8] = {0x3C, 0x5E, 0x71, 0xA2, 0x09, 0xD4, 0xB8, 0x66};
+
+namespace {
+
+// The tables of the standard, bit positions counted from 1 at the most
+// significant bit.
+const unsigned char kInitialPermutation[64] = {
+    58, 50, 42, 34, 26, 18, 10, 2, 60, 52, 44, 36, 28, 20, 12, 4,
+    62, 54, 46, 38, 30, 22, 14, 6, 64, 56, 48, 40, 32, 24, 16, 8,
+    57, 49, 41, 33, 25, 17, 9,  1, 59, 51, 43, 35, 27, 19, 11, 3,
+    61, 53, 45, 37, 29, 21, 13, 5, 63, 55, 47, 39, 31, 23, 15, 7};
+
+const unsigned char kPermutedChoice1[56] = {
+    57, 49, 41, 33, 25, 17, 9,  1,  58, 50, 42, 34, 26, 18,
+    10, 2,  59, 51, 43, 35, 27, 19, 11, 3,  60, 52, 44, 36,
+    63, 55, 47, 39, 31, 23, 15, 7,  62, 54, 46, 38, 30, 22,
+    14, 6,  61, 53, 45, 37, 29, 21, 13, 5,  28, 20, 12, 4};
+
+const unsigned char kPermutedChoice2[48] = {
+    14, 17, 11, 24, 1,  5,  3,  28, 15, 6,  21, 10,
+    23, 19, 12, 4,  26, 8,  16, 7,  27, 20, 13, 2,
+    41, 52, 31, 37, 47, 55, 30, 40, 51, 45, 33, 48,
+    44, 49, 39, 56, 34, 53, 46, 42, 50, 36, 29, 32};
+
+const unsigned char kRotations[16] = {1, 1, 2, 2, 2, 2, 2, 2, 1, 2, 2, 2, 2, 2, 2, 1};
+
+const unsigned char kPermutation[32] = {
+    16, 7, 20, 21, 29, 12, 28, 17, 1,  15, 23, 26, 5,  18, 31, 10,
+    2,  8, 24, 14, 32, 27, 3,  9,  19, 13, 30, 6,  22, 11, 4,  25};
+
+const unsigned char kSBoxes[8][64] = {
+    {14, 4,  13, 1, 2,  15, 11, 8,  3,  10, 6,  12, 5,  9,  0, 7,
+     0,  15, 7,  4, 14, 2,  13, 1,  10, 6,  12, 11, 9,  5,  3, 8,
+     4,  1,  14, 8, 13, 6,  2,  11, 15, 12, 9,  7,  3,  10, 5, 0,
+     15, 12, 8,  2, 4,  9,  1,  7,  5,  11, 3,  14, 10, 0,  6, 13},
+    {15, 1,  8,  14, 6,  11, 3,  4,  9,  7, 2,  13, 12, 0, 5,  10,
+     3,  13, 4,  7,  15, 2,  8,  14, 12, 0, 1,  10, 6,  9, 11, 5,
+     0,  14, 7,  11, 10, 4,  13, 1,  5,  8, 12, 6,  9,  3, 2,  15,
+     13, 8,  10, 1,  3,  15, 4,  2,  11, 6, 7,  12, 0,  5, 14, 9},
+    {10, 0,  9,  14, 6, 3,  15, 5,  1,  13, 12, 7,  11, 4,  2,  8,
+     13, 7,  0,  9,  3, 4,  6,  10, 2,  8,  5,  14, 12, 11, 15, 1,
+     13, 6,  4,  9,  8, 15, 3,  0,  11, 1,  2,  12, 5,  10, 14, 7,
+     1,  10, 13, 0,  6, 9,  8,  7,  4,  15, 14, 3,  11, 5,  2,  12},
+    {7,  13, 14, 3, 0,  6,  9,  10, 1,  2, 8, 5,  11, 12, 4,  15,
+     13, 8,  11, 5, 6,  15, 0,  3,  4,  7, 2, 12, 1,  10, 14, 9,
+     10, 6,  9,  0, 12, 11, 7,  13, 15, 1, 3, 14, 5,  2,  8,  4,
+     3,  15, 0,  6, 10, 1,  13, 8,  9,  4, 5, 11, 12, 7,  2,  14},
+    {2,  12, 4,  1,  7,  10, 11, 6,  8,  5,  3,  15, 13, 0, 14, 9,
+     14, 11, 2,  12, 4,  7,  13, 1,  5,  0,  15, 10, 3,  9, 8,  6,
+     4,  2,  1,  11, 10, 13, 7,  8,  15, 9,  12, 5,  6,  3, 0,  14,
+     11, 8,  12, 7,  1,  14, 2,  13, 6,  15, 0,  9,  10, 4, 5,  3},
+    {12, 1,  10, 15, 9, 2,  6,  8,  0,  13, 3,  4,  14, 7,  5,  11,
+     10, 15, 4,  2,  7, 12, 9,  5,  6,  1,  13, 14, 0,  11, 3,  8,
+     9,  14, 15, 5,  2, 8,  12, 3,  7,  0,  4,  10, 1,  13, 11, 6,
+     4,  3,  2,  12, 9, 5,  15, 10, 11, 14, 1,  7,  6,  0,  8,  13},
+    {4,  11, 2,  14, 15, 0, 8,  13, 3,  12, 9, 7,  5,  10, 6, 1,
+     13, 0,  11, 7,  4,  9, 1,  10, 14, 3,  5, 12, 2,  15, 8, 6,
+     1,  4,  11, 13, 12, 3, 7,  14, 10, 15, 6, 8,  0,  5,  9, 2,
+     6,  11, 13, 8,  1,  4, 10, 7,  9,  5,  0, 15, 14, 2,  3, 12},
+    {13, 2,  8,  4, 6,  15, 11, 1,  10, 9,  3,  14, 5,  0,  12, 7,
+     1,  15, 13, 8, 10, 3,  7,  4,  12, 5,  6,  11, 0,  14, 9,  2,
+     7,  11, 4,  1, 9,  12, 14, 2,  0,  6,  10, 13, 15, 3,  5,  8,
+     2,  1,  14, 7, 4,  10, 8,  13, 15, 12, 9,  0,  3,  5,  6,  11}};
+
+// Tables derived once from the standard ones, so that a round is eight
+// look-ups and the permutations of a block sixteen.
+struct DesTables {
+    // S-box i followed by P, indexed by the six input bits of that box.
+    std::uint32_t sp[8][64];
+    // Initial and final permutation, one table per input byte position.
+    std::uint64_t ip[8][256];
+    std::uint64_t fp[8][256];
+
+    DesTables()
+    {
+        for (int box = 0; box < 8; ++box) {
+            for (int in = 0; in < 64; ++in) {
+                const int row = ((in >> 4) & 2) | (in & 1);
+                const int column = (in >> 1) & 15;
+                const std::uint32_t s = static_cast<std::uint32_t>(kSBoxes[box][row * 16 + column])
+                                        << (28 - 4 * box);
+                std::uint32_t p = 0;
+                for (int bit = 0; bit < 32; ++bit) {
+                    if (s & (0x80000000u >> (kPermutation[bit] - 1))) p |= 0x80000000u >> bit;
+                }
+                sp[box][in] = p;
+            }
+        }
+        unsigned char inverse[64];
+        for (int i = 0; i < 64; ++i) inverse[kInitialPermutation[i] - 1] = static_cast<unsigned char>(i + 1);
+        for (int pos = 0; pos < 8; ++pos) {
+            for (int value = 0; value < 256; ++value) {
+                const std::uint64_t in = static_cast<std::uint64_t>(value) << (56 - 8 * pos);
+                ip[pos][value] = Permute(in, kInitialPermutation);
+                fp[pos][value] = Permute(in, inverse);
+            }
+        }
+    }
+
+    static std::uint64_t Permute(std::uint64_t in, const unsigned char* table)
+    {
+        std::uint64_t out = 0;
+        for (int bit = 0; bit < 64; ++bit) {
+            if (in & (0x8000000000000000ull >> (table[bit] - 1))) out |= 0x8000000000000000ull >> bit;
+        }
+        return out;
+    }
+};
+
+const DesTables& Tables()
+{
+    static const DesTables tables;
+    return tables;
+}
+
+unsigned char ReverseBits(unsigned char b)
+{
+    unsigned char r = 0;
+    for (int i = 0; i < 8; ++i) {
+        if (b & (1 << i)) r |= static_cast<unsigned char>(0x80 >> i);
+    }
+    return r;
+}
+
+std::uint32_t RotateRight(std::uint32_t v, int n)
+{
+    n &= 31;
+    return n == 0 ? v : (v >> n) | (v << (32 - n));
+}
+
+std::uint64_t ApplyByteTables(std::uint64_t in, const std::uint64_t (&table)[8][256])
+{
+    std::uint64_t out = 0;
+    for (int pos = 0; pos < 8; ++pos) out |= table[pos][(in >> (56 - 8 * pos)) & 0xFF];
+    return out;
+}
+
+}  // namespace
+
+void CDesCipher::BuildSchedule(const unsigned char* key, bool decipher)
+{
+    // The stored key bytes are the standard key with each byte's bits in
+    // reverse order, so the ignored parity bit is the stored byte's bit 7.
+    std::uint64_t k = 0;
+    for (int i = 0; i < 8; ++i) k = (k << 8) | ReverseBits(key[i]);
+
+    std::uint64_t cd = 0;  // C in bits 55..28, D in bits 27..0
+    for (int bit = 0; bit < 56; ++bit) {
+        if (k & (0x8000000000000000ull >> (kPermutedChoice1[bit] - 1))) cd |= 1ull << (55 - bit);
+    }
+    std::uint32_t c = static_cast<std::uint32_t>(cd >> 28) & 0x0FFFFFFF;
+    std::uint32_t d = static_cast<std::uint32_t>(cd) & 0x0FFFFFFF;
+
+    for (int round = 0; round < 16; ++round) {
+        for (int r = 0; r < kRotations[round]; ++r) {
+            c = ((c << 1) | (c >> 27)) & 0x0FFFFFFF;
+            d = ((d << 1) | (d >> 27)) & 0x0FFFFFFF;
+        }
+        const std::uint64_t joined = (static_cast<std::uint64_t>(c) << 28) | d;
+        std::uint64_t subkey = 0;  // 48 bits, the eight six-bit groups from the top
+        for (int bit = 0; bit < 48; ++bit) {
+            if (joined & (1ull << (56 - kPermutedChoice2[bit]))) subkey |= 1ull << (47 - bit);
+        }
+        const int slot = decipher ? 15 - round : round;
+        m_schedule[2 * slot] = static_cast<std::uint32_t>(subkey >> 24) & 0xFFFFFF;
+        m_schedule[2 * slot + 1] = static_cast<std::uint32_t>(subkey) & 0xFFFFFF;
+    }
+}
+
+void CDesCipher::CryptBlocks(unsigned char* data, int blocks) const
+{
+    const DesTables& t = Tables();
+    for (int b = 0; b < blocks; ++b) {
+        unsigned char* block = data + 8 * b;
+        std::uint64_t v = 0;
+        for (int i = 0; i < 8; ++i) v = (v << 8) | block[i];
+        v = ApplyByteTables(v, t.ip);
+        std::uint32_t left = static_cast<std::uint32_t>(v >> 32);
+        std::uint32_t right = static_cast<std::uint32_t>(v);
+        for (int round = 0; round < 16; ++round) {
+            const std::uint32_t k0 = m_schedule[2 * round];
+            const std::uint32_t k1 = m_schedule[2 * round + 1];
+            // Expansion group i (from 0) is the six bits starting one bit
+            // before nibble i, wrapping around the word.
+            std::uint32_t f = 0;
+            for (int box = 0; box < 4; ++box) {
+                const std::uint32_t in = RotateRight(right, 27 - 4 * box) & 63;
+                f ^= t.sp[box][in ^ ((k0 >> (18 - 6 * box)) & 63)];
+            }
+            for (int box = 4; box < 8; ++box) {
+                const std::uint32_t in = RotateRight(right, 27 - 4 * box) & 63;
+                f ^= t.sp[box][in ^ ((k1 >> (42 - 6 * box)) & 63)];
+            }
+            const std::uint32_t next = left ^ f;
+            left = right;
+            right = next;
+        }
+        // The halves are swapped once more after the last round.
+        v = (static_cast<std::uint64_t>(right) << 32) | left;
+        v = ApplyByteTables(v, t.fp);
+        for (int i = 7; i >= 0; --i) {
+            block[i] = static_cast<unsigned char>(v);
+            v >>= 8;
+        }
+    }
+}
+
+int CDesCipher::encipherBlocks(const unsigned char* key, unsigned char* data, int blocks)
+{
+    if (data == nullptr || key == nullptr || blocks <= 0) return 0;
+    BuildSchedule(key, false);
+    CryptBlocks(data, blocks);
+    return 1;
+}
+
+int CDesCipher::decipherBlocks(const unsigned char* key, unsigned char* data, int blocks)
+{
+    if (data == nullptr || key == nullptr || blocks <= 0) return 0;
+    BuildSchedule(key, true);
+    CryptBlocks(data, blocks);
+    return 1;
+}
+
+int CDesCipher::encipherPadded(const unsigned char* key, unsigned char* data, int length)
+{
+    if (data == nullptr || key == nullptr || length < 1) return 0;
+    const unsigned char pad = static_cast<unsigned char>(~data[length - 1]);
+    const int padded = (length / 8 + 1) * 8;
+    for (int i = length; i < padded; ++i) data[i] = pad;
+    return encipherBlocks(key, data, padded / 8);
+}
+
+int CDesCipher::decipherPadded(const unsigned char* key, unsigned char* data, int blocks, int* outLength)
+{
+    if (data == nullptr || key == nullptr || blocks < 1) return 0;
+    decipherBlocks(key, data, blocks);
+    if (outLength == nullptr) return 1;
+    const int last = 8 * blocks - 1;
+    const unsigned char b = data[last];
+    int i = last;
+    while (i > 0 && data[i] == b) --i;
+    if (data[i] != static_cast<unsigned char>(~b) || i + 1 < 8 * blocks - 8) return 0;
+    *outLength = i + 1;
+    return 1;
+}
+
+std::string CDesCipher::encipherPaddedString(const unsigned char* key, const std::string& text)
+{
+    if (text.empty()) return std::string();
+    std::string value(text);
+    value.resize((text.size() / 8 + 1) * 8);
+    encipherPadded(key, reinterpret_cast<unsigned char*>(&value[0]), static_cast<int>(text.size()));
+    return value;
+}
+
+int CDesCipher::decipherPaddedString(const unsigned char* key, const std::string& value, std::string& text)
+{
+    text.clear();
+    const int blocks = static_cast<int>(value.size() / 8);
+    if (blocks < 1) return 0;
+    std::string plain(value, 0, static_cast<std::string::size_type>(blocks) * 8);
+    int length = 0;
+    if (!decipherPadded(key, reinterpret_cast<unsigned char*>(&plain[0]), blocks, &length)) return 0;
+    plain.resize(static_cast<std::string::size_type>(length));
+    text.swap(plain);
+    return 1;
+}
+
+void CDesCipher::AppendFiller(std::string& text, int count)
+{
+    std::srand(static_cast<unsigned int>(std::time(nullptr)));
+    for (int i = 0; i < count; ++i) text += static_cast<char>(0xA0 + std::rand() % 80);
+}
+
+std::string CDesCipher::encipherText(const std::string& text)
+{
+    std::string plain;
+    if (!text.empty()) {
+        plain = Bit8ToBit16(text);
+    } else {
+        AppendFiller(plain, 8 + std::rand() % 32);
+    }
+    if (plain.size() % 8 != 0) AppendFiller(plain, static_cast<int>(8 - plain.size() % 8));
+    encipherBlocks(kProgramKey, reinterpret_cast<unsigned char*>(&plain[0]), static_cast<int>(plain.size() / 8));
+    return plain;
+}
+
+std::string CDesCipher::decipherText(const std::string& cipher)
+{
+    std::string plain = decipherBytes(cipher);
+    std::string::size_type kept = 0;
+    for (char c : plain) {
+        if (static_cast<unsigned char>(c) < 0xA0) plain[kept++] = c;
+    }
+    plain.resize(kept);
+    if (plain.empty() || plain.size() % 2 != 0) return std::string();
+    return Bit16ToBit8(plain);
+}
+
+std::string CDesCipher::encipherBytes(const std::string& bytes)
+{
+    std::string plain(bytes);
+    AppendFiller(plain, static_cast<int>(8 - plain.size() % 8));
+    encipherBlocks(kProgramKey, reinterpret_cast<unsigned char*>(&plain[0]), static_cast<int>(plain.size() / 8));
+    return plain;
+}
+
+std::string CDesCipher::decipherBytes(const std::string& cipher)
+{
+    const std::string::size_type blocks = cipher.size() / 8;
+    std::string plain(cipher, 0, blocks * 8);
+    if (blocks > 0) decipherBlocks(kProgramKey, reinterpret_cast<unsigned char*>(&plain[0]), static_cast<int>(blocks));
+    return plain;
+}
