@@ -48,6 +48,9 @@
 #define IDS_SC_CLOSE                0xEF06
 #define IDS_SC_RESTORE              0xEF12
 #define IDS_SC_TASKLIST             0xEF13
+#ifndef IDC_STATIC
+#define IDC_STATIC                  (-1)
+#endif
 // Child ids of frame-like windows.
 #define IDW_STATUS_BAR              0xE801
 #define IDW_PANE_FIRST              0xE900
