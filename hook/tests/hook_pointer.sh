@@ -1,0 +1,55 @@
+#!/bin/bash
+# The hook with the real pointer: xdotool moves and clicks it over a probe
+# window, which prints the records the hook library sends it.
+source "$VANTREL_SRC/tests/e2e/lib.sh"
+
+out="$E2E_TMP/probe.out"
+: >"$out"
+wine "$VANTREL_BIN/pointerprobe.exe" </dev/null >"$out" 2>>"$E2E_TMP/wine.log" &
+probe=$!
+E2E_PIDS+=("$probe")
+
+wait_for 60 "the probe window" grep -q '^ready ' "$out"
+read -r _ hwnd left top right bottom < <(grep '^ready ' "$out")
+note "probe window $hwnd, client area $left,$top - $right,$bottom"
+
+# record lines for MESSAGE at X Y; prints their window and flag fields.
+records_at() { awk -v m="$1" -v x="$2" -v y="$3" '$1 == "record" && $2 == m && $3 == x && $4 == y { print $5, $6 }' "$out"; }
+has_record() { [ -n "$(records_at "$@")" ]; }
+
+cx=$(( (left + right) / 2 )); cy=$(( (top + bottom) / 2 ))
+xdotool mousemove "$cx" "$cy"
+wait_for 20 "a move record at $cx,$cy" has_record 512 "$cx" "$cy"
+read -r window flag < <(records_at 512 "$cx" "$cy" | head -n 1)
+[ "$window" = "$hwnd" ] || fail "move reported window $window, the probe is $hwnd"
+[ "$flag" = 0 ] || fail "a move of the real pointer was flagged as injected ($flag)"
+
+xdotool click 1
+wait_for 20 "left press and release records" bash -c \
+    "grep -q '^record 513 $cx $cy $hwnd 0\$' '$out' && grep -q '^record 514 $cx $cy $hwnd 0\$' '$out'"
+
+# Over the caption the non-client form is reported.
+ny=$(( top - 8 ))
+xdotool mousemove "$cx" "$ny"
+wait_for 20 "a non-client move record" has_record 160 "$cx" "$ny"
+
+# A few hundred moves for the callback's cost.
+args=()
+for i in $(seq 0 299); do
+    args+=(mousemove $(( left + 20 + i )) $(( top + 20 + i % 50 )))
+done
+xdotool "${args[@]}"
+wait_for 60 "the last of 300 moves" has_record 512 $(( left + 319 )) $(( top + 20 + 299 % 50 ))
+
+flagged=$(awk '$1 == "record" && $6 != 0' "$out" | wc -l)
+[ "$flagged" = 0 ] || fail "$flagged records of real pointer input were flagged as injected"
+
+# A right press on the probe ends it, and it prints the hook's statistics.
+xdotool mousemove "$cx" "$cy" click 3
+rc=$(wait_exit "$probe" 30)
+[ "$rc" = 0 ] || fail "probe exited with $rc"
+read -r _ callbacks median max delivered dropped < <(grep '^stats ' "$out")
+moves=$(awk '$1 == "record" && $2 == 512' "$out" | wc -l)
+note "$moves move records; callback over $callbacks events: median $((median / 1000)) us, maximum $((max / 1000)) us; $delivered delivered, $dropped dropped"
+[ "$dropped" = 0 ] || fail "$dropped events dropped"
+echo "PASS"

@@ -1,0 +1,137 @@
+#include "hook/hookcore.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+using hook::BuildEvent;
+using hook::HookMouseEvent;
+using hook::MouseSample;
+
+TEST(HookCore, ReportsOnlyMovesLeftButtonAndRightPress)
+{
+    struct Case {
+        std::uint32_t message;
+        bool reported;
+    };
+    const Case cases[] = {
+        {0x0200, true},  {0x0201, true},  {0x0202, true},  {0x0204, true},
+        {0x0205, false},  // right button up
+        {0x0203, false},  // double click never comes from a low-level hook, but is not ours
+        {0x0207, false},  {0x0208, false},  // middle button
+        {0x020A, false},  {0x020E, false},  // wheels
+        {0x020B, false},  {0x020C, false},  // X buttons
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(hook::IsReportedMessage(c.message), c.reported) << std::hex << c.message;
+}
+
+TEST(HookCore, NonClientHitsGiveTheNonClientMessages)
+{
+    struct Case {
+        std::uint32_t message;
+        long hitTest;
+        std::uint32_t expected;
+    };
+    const Case cases[] = {
+        {0x0200, 1, 0x0200},    // client
+        {0x0200, 2, 0x00A0},    // caption
+        {0x0201, 2, 0x00A1},
+        {0x0202, 8, 0x00A2},    // minimise box
+        {0x0204, 18, 0x00A4},   // border
+        {0x0201, 0, 0x00A1},    // nowhere
+        {0x0204, -2, 0x00A4},   // error
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(hook::ReportedMessage(c.message, c.hitTest), c.expected)
+            << std::hex << c.message << " hit " << std::dec << c.hitTest;
+}
+
+TEST(HookCore, BuildsTheRecordFromTheSample)
+{
+    const MouseSample sample{0x0201, -1200, 345, 0x1, 987654};
+    const HookMouseEvent event = BuildEvent(sample, 0xFFFFFFFF00C80A1EULL, 2);
+    const std::uint32_t raw[7] = {0x00A1, static_cast<std::uint32_t>(-1200), 345, 0x00C80A1E, 2, 987654, 1};
+    // The program reads seven little-endian 32-bit values in this order.
+    EXPECT_EQ(0, std::memcmp(&event, raw, sizeof raw));
+}
+
+TEST(HookCore, InjectedFlagFollowsBothInjectionBits)
+{
+    const struct {
+        std::uint32_t flags;
+        std::uint32_t injected;
+    } cases[] = {{0x0, 0}, {0x1, 1}, {0x2, 1}, {0x3, 1}, {0x80, 0}};
+    for (const auto& c : cases) {
+        const MouseSample sample{0x0200, 1, 2, c.flags, 0};
+        EXPECT_EQ(BuildEvent(sample, 0x10, 1).injected, c.injected) << c.flags;
+    }
+}
+
+TEST(HookCore, QueueKeepsOrderWrapsAndRefusesWhenFull)
+{
+    hook::SampleQueue queue;
+    MouseSample out{};
+    EXPECT_TRUE(queue.Empty());
+    EXPECT_FALSE(queue.Pop(out));
+    // Three rounds, so the indexes wrap past the capacity.
+    for (int round = 0; round < 3; ++round) {
+        for (std::uint32_t i = 0; i < hook::SampleQueue::kCapacity; ++i)
+            ASSERT_TRUE(queue.Push(MouseSample{0x200, static_cast<std::int32_t>(i), round, 0, i}));
+        EXPECT_FALSE(queue.Push(MouseSample{0x201, -1, -1, 0, 0})) << "a full queue drops";
+        for (std::uint32_t i = 0; i < hook::SampleQueue::kCapacity; ++i) {
+            ASSERT_TRUE(queue.Pop(out));
+            ASSERT_EQ(out.x, static_cast<std::int32_t>(i));
+            ASSERT_EQ(out.y, round);
+        }
+        EXPECT_TRUE(queue.Empty());
+    }
+}
+
+TEST(HookCore, QueueHandsEverySampleAcrossThreadsInOrder)
+{
+    hook::SampleQueue queue;
+    constexpr std::int32_t kCount = 200000;
+    std::thread producer([&] {
+        for (std::int32_t i = 0; i < kCount; ++i)
+            while (!queue.Push(MouseSample{0x200, i, -i, 0, 0}))
+                std::this_thread::yield();
+    });
+    std::int32_t expected = 0;
+    MouseSample out{};
+    while (expected < kCount) {
+        if (!queue.Pop(out)) {
+            std::this_thread::yield();
+            continue;
+        }
+        ASSERT_EQ(out.x, expected);
+        ASSERT_EQ(out.y, -expected);
+        ++expected;
+    }
+    producer.join();
+    EXPECT_TRUE(queue.Empty());
+}
+
+TEST(HookCore, TimingLogKeepsTheLatestAndTheMaximum)
+{
+    static hook::TimingLog log;  // large: not on the stack
+    log.Reset();
+    std::uint32_t out[hook::TimingLog::kCapacity + 8];
+    EXPECT_EQ(log.Copy(out, 8), 0u);
+    for (std::uint32_t i = 1; i <= hook::TimingLog::kCapacity + 10; ++i)
+        log.Record(i == 5 ? 999999 : i);
+    EXPECT_EQ(log.Maximum(), 999999u);
+    EXPECT_EQ(log.Count(), hook::TimingLog::kCapacity + 10);
+    const std::uint32_t n = log.Copy(out, hook::TimingLog::kCapacity + 8);
+    ASSERT_EQ(n, hook::TimingLog::kCapacity);
+    EXPECT_EQ(out[0], 11u);  // the oldest kept
+    EXPECT_EQ(out[n - 1], hook::TimingLog::kCapacity + 10);
+    EXPECT_EQ(log.Copy(out, 3), 3u);
+    EXPECT_EQ(out[2], hook::TimingLog::kCapacity + 10);
+}
+
+}  // namespace

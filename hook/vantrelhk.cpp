@@ -1,0 +1,354 @@
+// The hook library. Two threads of its own:
+//  - the hook thread installs the low-level mouse hook and pumps messages, as
+//    the system requires; its callback only copies the event into a fixed
+//    queue and wakes the delivery thread, so it never waits on anybody;
+//  - the delivery thread finds the window under each point, asks it for its
+//    hit test (a few ms at most) and sends the record to the program's window.
+// A slow or hung program therefore delays its own reports, never the mouse.
+#define VANTRELHK_BUILD
+#include "hook/vantrelhk.h"
+
+#include "hook/hookcore.h"
+
+#include <atomic>
+#include <cstdint>
+
+namespace {
+
+constexpr UINT kHitTestTimeoutMs = 5;     // asking the window under the mouse
+constexpr UINT kDeliveryTimeoutMs = 200;  // giving a record to the program
+
+HINSTANCE g_module;
+CRITICAL_SECTION g_apiLock;  // serialises InstallMenu and EnableMenu
+LARGE_INTEGER g_frequency;
+
+// Shared by the callback, the delivery thread and the entry points.
+std::atomic<bool> g_reporting{false};
+std::atomic<HWND> g_target{nullptr};
+std::atomic<bool> g_stopping{false};
+std::atomic<bool> g_deliveryWaiting{false};
+hook::SampleQueue g_queue;
+hook::TimingLog g_timings;
+HANDLE g_wakeEvent;  // auto-reset: samples are waiting
+HANDLE g_stopEvent;  // manual-reset: the delivery thread ends
+
+std::atomic<DWORD> g_seen{0};
+std::atomic<DWORD> g_callbacks{0};
+std::atomic<DWORD> g_queued{0};
+std::atomic<DWORD> g_dropped{0};
+std::atomic<DWORD> g_delivered{0};
+std::atomic<DWORD> g_failed{0};
+
+// Owned by the entry points, under g_apiLock.
+HANDLE g_hookThread;
+DWORD g_hookThreadId;
+HANDLE g_deliveryThread;
+
+LRESULT CALLBACK LowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HC_ACTION)
+        g_seen.fetch_add(1, std::memory_order_relaxed);
+    if (code == HC_ACTION && g_reporting.load(std::memory_order_relaxed)) {
+        LARGE_INTEGER start;
+        QueryPerformanceCounter(&start);
+        const auto* info = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
+        const auto message = static_cast<std::uint32_t>(wParam);
+        g_callbacks.fetch_add(1, std::memory_order_relaxed);
+        if (hook::IsReportedMessage(message)) {
+            const hook::MouseSample sample{message, info->pt.x, info->pt.y,
+                                           static_cast<std::uint32_t>(info->flags),
+                                           static_cast<std::uint32_t>(info->time)};
+            if (g_queue.Push(sample)) {
+                g_queued.fetch_add(1, std::memory_order_relaxed);
+                if (g_deliveryWaiting.exchange(false))
+                    SetEvent(g_wakeEvent);
+            } else {
+                g_dropped.fetch_add(1, std::memory_order_relaxed);
+            }
+        }
+        LARGE_INTEGER end;
+        QueryPerformanceCounter(&end);
+        const long long ns = (end.QuadPart - start.QuadPart) * 1000000000LL / g_frequency.QuadPart;
+        g_timings.Record(ns > 0xFFFFFFFFLL ? 0xFFFFFFFFu : static_cast<std::uint32_t>(ns));
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+struct HookStart {
+    HANDLE ready;
+    bool installed;
+};
+
+DWORD WINAPI HookThread(void* param)
+{
+    auto* start = static_cast<HookStart*>(param);
+    MSG msg;
+    // Make the message queue before anyone can post WM_QUIT to it.
+    PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    HHOOK hook = SetWindowsHookExW(WH_MOUSE_LL, LowLevelMouseProc, g_module, 0);
+    start->installed = hook != nullptr;
+    SetEvent(start->ready);
+    if (!hook)
+        return 1;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    UnhookWindowsHookEx(hook);
+    return 0;
+}
+
+// The client form over the client area, the non-client form elsewhere. The
+// window answers itself when it can do so quickly; otherwise its geometry decides.
+long HitTest(HWND window, POINT point)
+{
+    if (!window)
+        return HTNOWHERE;
+    DWORD_PTR answer = 0;
+    if (SendMessageTimeoutW(window, WM_NCHITTEST, 0, MAKELPARAM(point.x, point.y), SMTO_ABORTIFHUNG,
+                            kHitTestTimeoutMs, &answer)) {
+        const long hit = static_cast<long>(static_cast<LRESULT>(answer));
+        if (hit != HTTRANSPARENT)
+            return hit;
+    }
+    RECT client;
+    if (!GetClientRect(window, &client))
+        return HTNOWHERE;
+    POINT topLeft{client.left, client.top};
+    POINT bottomRight{client.right, client.bottom};
+    if (!ClientToScreen(window, &topLeft) || !ClientToScreen(window, &bottomRight))
+        return HTNOWHERE;
+    const RECT screen{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
+    return PtInRect(&screen, point) ? HTCLIENT : HTBORDER;
+}
+
+// Records are sent from here rather than from the stack: a receiver that
+// answers after the send timed out still reads the record that was meant for
+// it, as long as fewer than kOutboxSize records went out since.
+constexpr std::uint32_t kOutboxSize = 256;
+hook::HookMouseEvent g_outbox[kOutboxSize];
+COPYDATASTRUCT g_outboxData[kOutboxSize];
+std::uint32_t g_outboxNext;  // delivery thread only
+
+void Deliver(const hook::MouseSample& sample)
+{
+    const HWND target = g_target.load();
+    // Samples queued before a pause are not reported after it.
+    if (!target || !g_reporting.load())
+        return;
+    const POINT point{sample.x, sample.y};
+    const HWND window = WindowFromPoint(point);
+    const std::uint32_t slot = g_outboxNext++ % kOutboxSize;
+    hook::HookMouseEvent& event = g_outbox[slot];
+    event = hook::BuildEvent(sample, static_cast<std::uint64_t>(reinterpret_cast<UINT_PTR>(window)),
+                             HitTest(window, point));
+    COPYDATASTRUCT& data = g_outboxData[slot];
+    data = COPYDATASTRUCT{0, sizeof event, &event};
+    DWORD_PTR result = 0;
+    if (SendMessageTimeoutW(target, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
+                            kDeliveryTimeoutMs, &result))
+        g_delivered.fetch_add(1, std::memory_order_relaxed);
+    else
+        g_failed.fetch_add(1, std::memory_order_relaxed);
+}
+
+DWORD WINAPI DeliveryThread(void*)
+{
+    const HANDLE handles[2] = {g_stopEvent, g_wakeEvent};
+    for (;;) {
+        hook::MouseSample sample;
+        while (g_queue.Pop(sample)) {
+            if (g_stopping.load())
+                return 0;
+            Deliver(sample);
+        }
+        // Announce the wait, then look once more: a sample pushed in between
+        // either is seen here or sets the event.
+        g_deliveryWaiting.store(true);
+        if (!g_queue.Empty()) {
+            g_deliveryWaiting.store(false);
+            continue;
+        }
+        if (WaitForMultipleObjects(2, handles, FALSE, INFINITE) != WAIT_OBJECT_0 + 1)
+            return 0;
+    }
+}
+
+// Joins a thread while still answering messages sent to this thread, so that
+// a delivery to a window of the caller's own thread cannot hold the join up.
+void Join(HANDLE& thread)
+{
+    if (!thread)
+        return;
+    for (;;) {
+        const DWORD result = MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE);
+        if (result != WAIT_OBJECT_0 + 1)
+            break;
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    // A record whose send timed out may still wait for this thread: answer it
+    // now, while the library that holds it is still loaded.
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    CloseHandle(thread);
+    thread = nullptr;
+}
+
+void CloseEvents()
+{
+    if (g_wakeEvent)
+        CloseHandle(g_wakeEvent);
+    if (g_stopEvent)
+        CloseHandle(g_stopEvent);
+    g_wakeEvent = g_stopEvent = nullptr;
+}
+
+void Stop()
+{
+    g_reporting = false;
+    g_target = nullptr;
+    if (g_hookThread) {
+        // Its queue was made before it reported ready, so the post cannot miss.
+        PostThreadMessageW(g_hookThreadId, WM_QUIT, 0, 0);
+        Join(g_hookThread);
+    }
+    if (g_deliveryThread) {
+        g_stopping = true;
+        SetEvent(g_stopEvent);
+        Join(g_deliveryThread);
+    }
+    hook::MouseSample sample;
+    while (g_queue.Pop(sample)) {
+    }
+    CloseEvents();
+    g_hookThread = nullptr;
+    g_hookThreadId = 0;
+}
+
+bool Start(HWND target)
+{
+    g_target = target;
+    g_reporting = true;
+    if (g_hookThread)
+        return true;
+
+    g_stopping = false;
+    g_deliveryWaiting = false;
+    g_wakeEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    g_stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!g_wakeEvent || !g_stopEvent) {
+        CloseEvents();
+        g_reporting = false;
+        return false;
+    }
+    g_deliveryThread = CreateThread(nullptr, 0, DeliveryThread, nullptr, 0, nullptr);
+    if (!g_deliveryThread) {
+        Stop();
+        return false;
+    }
+
+    HookStart start{CreateEventW(nullptr, TRUE, FALSE, nullptr), false};
+    if (!start.ready) {
+        Stop();
+        return false;
+    }
+    g_hookThread = CreateThread(nullptr, 0, HookThread, &start, 0, &g_hookThreadId);
+    if (g_hookThread) {
+        // The callback runs on this thread; let it answer before other work.
+        SetThreadPriority(g_hookThread, THREAD_PRIORITY_HIGHEST);
+        WaitForSingleObject(start.ready, INFINITE);
+    }
+    CloseHandle(start.ready);
+    if (!g_hookThread || !start.installed) {
+        if (g_hookThread) {
+            WaitForSingleObject(g_hookThread, INFINITE);  // it has returned already
+            CloseHandle(g_hookThread);
+            g_hookThread = nullptr;
+        }
+        Stop();
+        return false;
+    }
+    return true;
+}
+
+class ApiLock {
+public:
+    ApiLock() { EnterCriticalSection(&g_apiLock); }
+    ~ApiLock() { LeaveCriticalSection(&g_apiLock); }
+    ApiLock(const ApiLock&) = delete;
+    ApiLock& operator=(const ApiLock&) = delete;
+};
+
+}  // namespace
+
+VANTRELHK_API int WINAPI InstallMenu(int install, HWND window)
+{
+    ApiLock lock;
+    if (install)
+        return Start(window) ? 1 : 0;
+    Stop();
+    return 1;
+}
+
+VANTRELHK_API int WINAPI EnableMenu(int enable, HWND window)
+{
+    ApiLock lock;
+    if (window)
+        g_target = window;
+    g_reporting = enable != 0;
+    return 1;
+}
+
+VANTRELHK_API void WINAPI GetHookStatistics(HookStatistics* statistics, BOOL reset)
+{
+    if (statistics) {
+        statistics->seen = g_seen.load();
+        statistics->callbacks = g_callbacks.load();
+        statistics->queued = g_queued.load();
+        statistics->dropped = g_dropped.load();
+        statistics->delivered = g_delivered.load();
+        statistics->failed = g_failed.load();
+        statistics->maxCallbackNs = g_timings.Maximum();
+        statistics->recentCount = g_timings.Copy(
+            reinterpret_cast<std::uint32_t*>(statistics->recentCallbackNs),
+            sizeof statistics->recentCallbackNs / sizeof statistics->recentCallbackNs[0]);
+    }
+    if (reset) {
+        g_seen = 0;
+        g_callbacks = 0;
+        g_queued = 0;
+        g_dropped = 0;
+        g_delivered = 0;
+        g_failed = 0;
+        g_timings.Reset();
+    }
+}
+
+// Entry points the program binds but never calls. Plain C calling convention,
+// so that a call with any arguments would still leave the stack balanced.
+#define VANTRELHK_UNUSED_ENTRY(name) \
+    extern "C" __declspec(dllexport) LRESULT name() { return 0; }
+VANTRELHK_UNUSED_ENTRY(GetCurrentPopupMenu)
+VANTRELHK_UNUSED_ENTRY(GetCurrentVantrel)
+VANTRELHK_UNUSED_ENTRY(HideVantrel)
+VANTRELHK_UNUSED_ENTRY(InitializeVantrel)
+VANTRELHK_UNUSED_ENTRY(GetMsgProc)
+VANTRELHK_UNUSED_ENTRY(DestroyVantrel)
+VANTRELHK_UNUSED_ENTRY(ShowVantrel)
+VANTRELHK_UNUSED_ENTRY(DetachPopupMenu)
+VANTRELHK_UNUSED_ENTRY(MyMsgProcess)
+VANTRELHK_UNUSED_ENTRY(AttachPopupMenu)
+VANTRELHK_UNUSED_ENTRY(GetUserPopupMenu)
+VANTRELHK_UNUSED_ENTRY(GetSysPopupMenu)
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*)
+{
+    if (reason == DLL_PROCESS_ATTACH) {
+        g_module = instance;
+        DisableThreadLibraryCalls(instance);
+        InitializeCriticalSection(&g_apiLock);
+        QueryPerformanceFrequency(&g_frequency);
+    }
+    return TRUE;
+}
