@@ -29,8 +29,65 @@ std::atomic<bool> g_stopping{false};
 std::atomic<bool> g_deliveryWaiting{false};
 hook::SampleQueue g_queue;
 hook::TimingLog g_timings;
-HANDLE g_wakeEvent;  // auto-reset: samples are waiting
-HANDLE g_stopEvent;  // manual-reset: the delivery thread ends
+
+// Wakes the delivery thread. WakeByAddressSingle stays inside the process
+// where the system has it (Windows 8 and later, and Wine, where setting an
+// event is a round trip to the server); an event serves on older systems.
+class Wakeup {
+public:
+    bool Open()
+    {
+        m_word = 0;
+        if (HMODULE kernel = GetModuleHandleW(L"kernelbase.dll")) {
+            m_waitOnAddress = reinterpret_cast<WaitOnAddressProc>(
+                reinterpret_cast<void (*)()>(GetProcAddress(kernel, "WaitOnAddress")));
+            m_wakeByAddress = reinterpret_cast<WakeByAddressProc>(
+                reinterpret_cast<void (*)()>(GetProcAddress(kernel, "WakeByAddressSingle")));
+        }
+        if (m_waitOnAddress && m_wakeByAddress)
+            return true;
+        m_waitOnAddress = nullptr;
+        m_wakeByAddress = nullptr;
+        m_event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+        return m_event != nullptr;
+    }
+    void Close()
+    {
+        if (m_event)
+            CloseHandle(m_event);
+        m_event = nullptr;
+    }
+    void Signal()
+    {
+        m_word.fetch_add(1);
+        if (m_wakeByAddress)
+            m_wakeByAddress(&m_word);
+        else
+            SetEvent(m_event);
+    }
+    // Wait(Ticket()) returns once Signal has run after Ticket was taken.
+    LONG Ticket() const { return m_word.load(); }
+    void Wait(LONG ticket)
+    {
+        if (!m_waitOnAddress) {
+            WaitForSingleObject(m_event, INFINITE);
+            return;
+        }
+        while (m_word.load() == ticket)
+            m_waitOnAddress(&m_word, &ticket, sizeof ticket, INFINITE);
+    }
+
+private:
+    typedef BOOL(WINAPI* WaitOnAddressProc)(volatile void*, void*, SIZE_T, DWORD);
+    typedef void(WINAPI* WakeByAddressProc)(void*);
+    static_assert(sizeof(std::atomic<LONG>) == sizeof(LONG), "waited on as a plain LONG");
+
+    std::atomic<LONG> m_word{0};
+    WaitOnAddressProc m_waitOnAddress = nullptr;
+    WakeByAddressProc m_wakeByAddress = nullptr;
+    HANDLE m_event = nullptr;  // auto-reset, without WaitOnAddress
+};
+Wakeup g_wakeup;
 
 std::atomic<DWORD> g_seen{0};
 std::atomic<DWORD> g_callbacks{0};
@@ -60,8 +117,9 @@ LRESULT CALLBACK LowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam)
                                            static_cast<std::uint32_t>(info->time)};
             if (g_queue.Push(sample)) {
                 g_queued.fetch_add(1, std::memory_order_relaxed);
+                std::atomic_thread_fence(std::memory_order_seq_cst);
                 if (g_deliveryWaiting.exchange(false))
-                    SetEvent(g_wakeEvent);
+                    g_wakeup.Signal();
             } else {
                 g_dropped.fetch_add(1, std::memory_order_relaxed);
             }
@@ -154,7 +212,6 @@ void Deliver(const hook::MouseSample& sample)
 
 DWORD WINAPI DeliveryThread(void*)
 {
-    const HANDLE handles[2] = {g_stopEvent, g_wakeEvent};
     for (;;) {
         hook::MouseSample sample;
         while (g_queue.Pop(sample)) {
@@ -163,13 +220,18 @@ DWORD WINAPI DeliveryThread(void*)
             Deliver(sample);
         }
         // Announce the wait, then look once more: a sample pushed in between
-        // either is seen here or sets the event.
+        // is either seen here or signals the wakeup.
+        const LONG ticket = g_wakeup.Ticket();
         g_deliveryWaiting.store(true);
+        std::atomic_thread_fence(std::memory_order_seq_cst);
         if (!g_queue.Empty()) {
             g_deliveryWaiting.store(false);
             continue;
         }
-        if (WaitForMultipleObjects(2, handles, FALSE, INFINITE) != WAIT_OBJECT_0 + 1)
+        if (g_stopping.load())
+            return 0;
+        g_wakeup.Wait(ticket);
+        if (g_stopping.load())
             return 0;
     }
 }
@@ -195,15 +257,6 @@ void Join(HANDLE& thread)
     thread = nullptr;
 }
 
-void CloseEvents()
-{
-    if (g_wakeEvent)
-        CloseHandle(g_wakeEvent);
-    if (g_stopEvent)
-        CloseHandle(g_stopEvent);
-    g_wakeEvent = g_stopEvent = nullptr;
-}
-
 void Stop()
 {
     g_reporting = false;
@@ -215,13 +268,13 @@ void Stop()
     }
     if (g_deliveryThread) {
         g_stopping = true;
-        SetEvent(g_stopEvent);
+        g_wakeup.Signal();
         Join(g_deliveryThread);
     }
     hook::MouseSample sample;
     while (g_queue.Pop(sample)) {
     }
-    CloseEvents();
+    g_wakeup.Close();
     g_hookThread = nullptr;
     g_hookThreadId = 0;
 }
@@ -235,10 +288,7 @@ bool Start(HWND target)
 
     g_stopping = false;
     g_deliveryWaiting = false;
-    g_wakeEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    g_stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (!g_wakeEvent || !g_stopEvent) {
-        CloseEvents();
+    if (!g_wakeup.Open()) {
         g_reporting = false;
         return false;
     }
