@@ -1,1 +1,496 @@
 #include "accountfile.h"
+
+#include <cstring>
+
+#include "ahcommon/packet.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <climits>
+#include <unistd.h>
+#endif
+
+namespace {
+
+const char kStartMark[2] = {'\xFF', '\xFD'};
+const char kEndMark[2] = {'\xFF', '\xFE'};
+
+// Held from load or create to close: read and write, other writers shut out.
+// Renaming stays allowed so that a save can put a new file in its place.
+const unsigned int kHoldFlags = CAhFile::modeReadWrite | CAhFile::shareDenyWrite | CAhFile::shareAllowRename |
+                                CAhFile::modeNoInherit | CAhFile::typeBinary;
+
+// Writes are at most this large, so that a huge file does not go in one call.
+const std::string::size_type kWriteChunk = 1 << 16;
+
+std::string ProgramFolder()
+{
+#ifdef _WIN32
+    char path[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return std::string();
+    std::string folder(path, n);
+    const auto slash = folder.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
+#else
+    char path[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) return std::string();
+    std::string folder(path, static_cast<std::string::size_type>(n));
+    const auto slash = folder.find_last_of('/');
+    return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
+#endif
+}
+
+bool EqualNoCase(const std::string& a, const std::string& b)
+{
+#ifdef _WIN32
+    return a.size() == b.size() && lstrcmpiA(a.c_str(), b.c_str()) == 0 &&
+           std::memchr(a.data(), 0, a.size()) == nullptr && std::memchr(b.data(), 0, b.size()) == nullptr;
+#else
+    if (a.size() != b.size()) return false;
+    for (std::string::size_type i = 0; i < a.size(); ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+#endif
+}
+
+void AppendPacket(std::string& out, const std::string& payload, std::string& scratch)
+{
+    PacketMessage(payload.data(), static_cast<int>(payload.size()), scratch);
+    out += scratch;
+}
+
+// For every position, where the next two-byte mark begins (or npos), so that
+// each "is there a mark in this window" question costs one look-up.
+std::vector<std::string::size_type> NextMarks(const std::string& s, char second)
+{
+    std::vector<std::string::size_type> next(s.size() + 1, std::string::npos);
+    for (std::string::size_type i = s.size(); i-- > 0;) {
+        next[i] = (i + 1 < s.size() && s[i] == '\xFF' && s[i + 1] == second) ? i : next[i + 1];
+    }
+    return next;
+}
+
+// UnpacketMessage on the stream s[pos..], consuming by moving `pos` instead
+// of erasing, so that taking many packets off one string stays linear.
+int TakePacket(const std::string& s, std::string::size_type& pos, std::string& payload)
+{
+    if (s.size() - pos <= 4) return 0;
+    payload.clear();
+    const auto start = s.find(kStartMark, pos, 2);
+    if (start == std::string::npos) {
+        pos = s.size();
+        return 0;
+    }
+    pos = start;
+    const auto end = s.find(kEndMark, pos, 2);
+    if (end == std::string::npos) return 0;
+    payload.reserve(end - pos - 2);
+    for (auto i = pos + 2; i < end; ++i) {
+        payload += s[i];
+        if (s[i] == '\xFF') ++i;  // the escape byte that follows
+    }
+    pos = end + 2;
+    return payload.empty() ? 0 : 1;
+}
+
+// One record packet's payload to a record; false if it is malformed.
+bool ParseRecord(const std::string& payload, CDesCipher& cipher, CAccountRecord& record)
+{
+    std::string::size_type pos = 0;
+    std::string field;
+    if (!TakePacket(payload, pos, field)) return false;
+    record.menuName = cipher.decipherText(field);
+    if (record.menuName.empty()) return false;
+
+    std::string list;
+    if (!TakePacket(payload, pos, list)) return false;
+    std::string::size_type listPos = 0;
+    while (listPos < list.size()) {
+        CUserEntry user;
+        if (!TakePacket(list, listPos, field)) return false;
+        user.userName = cipher.decipherText(field);
+        if (user.userName.empty()) return false;
+        if (!TakePacket(list, listPos, field)) return false;
+        user.password = cipher.decipherText(field);
+        if (!TakePacket(list, listPos, field)) return false;
+        user.rights = cipher.decipherText(field);
+        if (user.rights.empty()) return false;
+        record.users.push_back(std::move(user));
+    }
+    if (record.users.empty()) return false;
+
+    if (!TakePacket(payload, pos, field)) return false;
+    std::string body = cipher.decipherBytes(field);
+    // Cut the cipher's filler after the last end mark; bytes before the
+    // first start mark stay.
+    const auto firstStart = body.find(kStartMark, 0, 2);
+    const auto lastEnd = body.rfind(kEndMark, std::string::npos, 2);
+    if (firstStart == std::string::npos || lastEnd == std::string::npos || lastEnd < firstStart) {
+        body.clear();
+    } else {
+        body.resize(lastEnd + 2);
+    }
+    record.body.swap(body);
+    return true;
+}
+
+}  // namespace
+
+std::string ResolveAccountPath(const std::string& path)
+{
+    const std::string inProgramFolder = ProgramFolder() + path;
+    CAhFileStatus status;
+    if (!path.empty() && CAhFile::GetStatus(inProgramFolder.c_str(), status) &&
+        (status.m_attribute & CAhFile::directory) == 0) {
+        return inProgramFolder;
+    }
+    return path;
+}
+
+// The file is taken a byte at a time through a packet accumulator, exactly
+// as the format has always been read: the accumulator is the window
+// content[a, p) and only ever loses bytes at its front, so each step is
+// decided with precomputed mark positions instead of a fresh search.
+bool CAccountFile::ParseContent(const std::string& content, CDesCipher& cipher,
+                                std::vector<std::unique_ptr<CAccountRecord>>& records)
+{
+    const auto nextStart = NextMarks(content, '\xFD');
+    const auto nextEnd = NextMarks(content, '\xFE');
+    std::vector<std::unique_ptr<CAccountRecord>> read;
+    std::string payload;
+    std::string::size_type a = 0;
+    for (std::string::size_type p = 1; p <= content.size(); ++p) {
+        if (p - a <= 4) continue;
+        // A mark in the window begins at or after a and ends before p.
+        const auto start = nextStart[a];
+        if (start == std::string::npos || start + 1 >= p) {
+            a = p;
+            continue;
+        }
+        a = start;
+        const auto end = nextEnd[a];
+        if (end == std::string::npos || end + 1 >= p) continue;
+        payload.clear();
+        for (auto i = a + 2; i < end; ++i) {
+            payload += content[i];
+            if (content[i] == '\xFF') ++i;
+        }
+        a = end + 2;
+        if (payload.empty()) continue;
+        std::unique_ptr<CAccountRecord> record(new CAccountRecord);
+        if (!ParseRecord(payload, cipher, *record)) return false;
+        read.push_back(std::move(record));
+    }
+    if (a != content.size() || read.empty()) return false;
+    for (auto& record : read) records.push_back(std::move(record));
+    return true;
+}
+
+CAccountFile::CAccountFile()
+    : m_currentRecord(nullptr), m_currentUser(nullptr)
+{
+}
+
+CAccountFile::~CAccountFile()
+{
+    close();
+}
+
+int CAccountFile::create(const std::string& path, const std::string& menuName)
+{
+    // An existing file keeps its content until the new one replaces it.
+    close();
+    CAhFileStatus status;
+    const bool existed = CAhFile::GetStatus(path.c_str(), status);
+    if (!m_file.Open(path.c_str(), kHoldFlags | CAhFile::modeCreate | CAhFile::modeNoTruncate)) return 0;
+    m_path = path;
+    m_cipher.reset(new CDesCipher);
+    addRecord(menuName, std::string());
+    if (save()) return 1;
+    close();
+    if (!existed) CAhFile::Remove(path.c_str());
+    return 0;
+}
+
+int CAccountFile::load(const std::string& path)
+{
+    close();
+    const std::string resolved = ResolveAccountPath(path);
+    if (!m_file.Open(resolved.c_str(), kHoldFlags)) return 0;
+    m_path = resolved;
+    m_cipher.reset(new CDesCipher);
+
+    std::string content;
+    if (!ReadAll(content)) {
+        close();
+        return 0;
+    }
+    if (content.empty()) return 1;
+    if (!ParseContent(content, *m_cipher, m_records)) {
+        close();
+        return 0;
+    }
+    return 1;
+}
+
+bool CAccountFile::ReadAll(std::string& content)
+{
+    try {
+        const std::uint64_t length = m_file.GetLength();
+        content.resize(static_cast<std::string::size_type>(length));
+        m_file.SeekToBegin();
+        std::string::size_type done = 0;
+        while (done < content.size()) {
+            const unsigned int want = static_cast<unsigned int>(std::min<std::string::size_type>(
+                content.size() - done, kWriteChunk));
+            const unsigned int got = m_file.Read(&content[done], want);
+            if (got == 0) break;
+            done += got;
+        }
+        content.resize(done);
+        // A file that grew since the length was taken is read to its end.
+        char more[4096];
+        for (unsigned int got; (got = m_file.Read(more, sizeof more)) > 0;) content.append(more, got);
+    } catch (const CAhFileException&) {
+        return false;
+    }
+    return true;
+}
+
+int CAccountFile::close()
+{
+    const bool wasOpen = m_file.IsOpen();
+    try {
+        m_file.Close();
+    } catch (const CAhFileException&) {
+    }
+    m_path.clear();
+    m_cipher.reset();
+    m_records.clear();
+    m_currentRecord = nullptr;
+    m_currentUser = nullptr;
+    return wasOpen ? 1 : 0;
+}
+
+std::string CAccountFile::serialize()
+{
+    if (!m_cipher) m_cipher.reset(new CDesCipher);
+    CDesCipher& cipher = *m_cipher;
+    std::string content, record, list, scratch;
+    for (const auto& r : m_records) {
+        list.clear();
+        for (const CUserEntry& user : r->users) {
+            AppendPacket(list, cipher.encipherText(user.userName), scratch);
+            AppendPacket(list, cipher.encipherText(user.password), scratch);
+            AppendPacket(list, cipher.encipherText(user.rights), scratch);
+        }
+        record.clear();
+        AppendPacket(record, cipher.encipherText(r->menuName), scratch);
+        AppendPacket(record, list, scratch);
+        AppendPacket(record, cipher.encipherBytes(r->body), scratch);
+        AppendPacket(content, record, scratch);
+    }
+    return content;
+}
+
+void CAccountFile::WriteChunk(CAhFile& file, const char* data, unsigned int size)
+{
+    file.Write(data, size);
+}
+
+void CAccountFile::FlushFile(CAhFile& file)
+{
+    file.Flush();
+}
+
+bool CAccountFile::ReplaceFile(const std::string& source, const std::string& target)
+{
+#ifdef _WIN32
+    // Another program that has the file open (a virus scanner, a backup)
+    // blocks the replacement; such holds are usually brief.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        CAhFileException error;
+        if (CAhFile::Rename(source.c_str(), target.c_str(), &error)) return true;
+        if (error.m_cause != CAhFileException::sharingViolation && error.m_cause != CAhFileException::accessDenied) {
+            return false;
+        }
+        Sleep(40);
+    }
+    return false;
+#else
+    return CAhFile::Rename(source.c_str(), target.c_str());
+#endif
+}
+
+// The new content goes to a temporary file in the same folder, reaches the
+// disk, and only then takes the file's place in one rename; any failure
+// before that leaves the old file untouched.
+int CAccountFile::save()
+{
+    if (!m_file.IsOpen()) return 0;
+    const std::string content = serialize();
+    const std::string target = m_path;
+    const std::string temp = target + ".~save";
+
+    CAhFile file;
+    if (!file.Open(temp.c_str(), kHoldFlags | CAhFile::modeCreate)) return 0;
+    bool written = false;
+    try {
+        for (std::string::size_type done = 0; done < content.size();) {
+            const auto size = std::min(content.size() - done, kWriteChunk);
+            WriteChunk(file, content.data() + done, static_cast<unsigned int>(size));
+            done += size;
+        }
+        FlushFile(file);
+        written = true;
+    } catch (const CAhFileException&) {
+    }
+    if (!written) {
+        file.Abort();
+        CAhFile::Remove(temp.c_str());
+        return 0;
+    }
+#ifdef _WIN32
+    // Windows replaces no file that is open, even one shared for deletion:
+    // let go of it for the moment of the rename.
+    m_file.Abort();
+#endif
+    if (!ReplaceFile(temp, target)) {
+        file.Abort();
+        CAhFile::Remove(temp.c_str());
+#ifdef _WIN32
+        m_file.Open(target.c_str(), kHoldFlags);
+#endif
+        return 0;
+    }
+    // The renamed file is the file now; holding it keeps writers out.
+    file.SetFilePath(CAhFile::FullPath(target.c_str()).c_str());
+    m_file.Swap(file);
+    file.Abort();
+    return 1;
+}
+
+int CAccountFile::select(const std::string& menuName, const std::string& userName, const std::string& password)
+{
+    if (!m_file.IsOpen()) return 0;
+    for (const auto& record : m_records) {
+        if (record->menuName != menuName) continue;
+        for (CUserEntry& user : record->users) {
+            if (user.userName == userName && user.password == password) {
+                m_currentRecord = record.get();
+                m_currentUser = &user;
+                return 1;
+            }
+        }
+        return 0;
+    }
+    return 0;
+}
+
+CAccountRecord* CAccountFile::recordAt(int index)
+{
+    if (index < 0 || index >= recordCount()) return nullptr;
+    m_currentRecord = m_records[static_cast<std::size_t>(index)].get();
+    return m_currentRecord;
+}
+
+int CAccountFile::findRecord(const std::string& menuName)
+{
+    for (const auto& record : m_records) {
+        if (EqualNoCase(record->menuName, menuName)) {
+            m_currentRecord = record.get();
+            return 1;
+        }
+    }
+    return 0;
+}
+
+void CAccountFile::addRecord(const std::string& menuName, const std::string& body)
+{
+    m_records.emplace_back(new CAccountRecord(menuName, body));
+    m_currentRecord = m_records.back().get();
+    m_currentRecord->users.emplace_back("admin", "", "rw");
+    m_currentRecord->users.emplace_back("guest", "", "r");
+    m_currentUser = nullptr;
+}
+
+int CAccountFile::deleteRecord(const std::string& menuName)
+{
+    for (auto it = m_records.begin(); it != m_records.end(); ++it) {
+        if (!EqualNoCase((*it)->menuName, menuName)) continue;
+        if (it->get() == m_currentRecord) {
+            m_currentRecord = nullptr;
+            m_currentUser = nullptr;
+        }
+        m_records.erase(it);
+        return 1;
+    }
+    return 0;
+}
+
+int CAccountFile::addUser(const std::string& userName, const std::string& password, const std::string& rights)
+{
+    if (m_currentRecord == nullptr) return 0;
+    m_currentRecord->users.emplace_back(userName, password, rights);
+    m_currentUser = &m_currentRecord->users.back();
+    return 1;
+}
+
+int CAccountFile::deleteUser(const std::string& userName)
+{
+    if (m_currentRecord == nullptr) return 0;
+    auto& users = m_currentRecord->users;
+    for (auto it = users.begin(); it != users.end(); ++it) {
+        if (it->userName != userName) continue;
+        if (&*it == m_currentUser) m_currentUser = nullptr;
+        users.erase(it);
+        return 1;
+    }
+    return 0;
+}
+
+int CAccountFile::findUser(const std::string& userName)
+{
+    if (m_currentRecord == nullptr) return 0;
+    for (CUserEntry& user : m_currentRecord->users) {
+        if (user.userName == userName) {
+            m_currentUser = &user;
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int CAccountFile::userAt(int index)
+{
+    m_currentUser = nullptr;
+    if (m_currentRecord == nullptr || index < 0) return 0;
+    for (CUserEntry& user : m_currentRecord->users) {
+        if (index-- == 0) {
+            m_currentUser = &user;
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int CAccountFile::changePassword(const std::string& userName, const std::string& oldPassword,
+                                 const std::string& newPassword, const char* newUserName)
+{
+    if (m_currentRecord == nullptr) return 0;
+    for (CUserEntry& user : m_currentRecord->users) {
+        if (EqualNoCase(user.userName, userName) && EqualNoCase(user.password, oldPassword)) {
+            user.password = newPassword;
+            if (newUserName != nullptr) user.userName = newUserName;
+            return 1;
+        }
+    }
+    return 0;
+}

@@ -110,14 +110,12 @@ protected:
 private:
     CAhFile m_file;
     std::string m_path;
-    unsigned int m_openFlags;
     std::vector<std::unique_ptr<CAccountRecord>> m_records;
     CAccountRecord* m_currentRecord;
     CUserEntry* m_currentUser;
     std::unique_ptr<CDesCipher> m_cipher;
 
     bool ReadAll(std::string& content);
-    bool Reopen();
 };
 
 // The file a relative path names inside the program's folder, if one exists
