@@ -1,0 +1,10 @@
+#include "itemicon.h"
+
+ItemIcon LoadItemIcon(const std::string&)
+{
+    return nullptr;
+}
+
+void DestroyItemIcon(ItemIcon)
+{
+}

@@ -1,0 +1,147 @@
+#include "menudocument.h"
+
+#include <vector>
+
+CMenuDocument::CMenuDocument()
+{
+}
+
+CMenuDocument::~CMenuDocument()
+{
+    // Owners delete the root first; whatever is left (a tree never deleted,
+    // lists an edit history kept) is released here rather than leaked.
+    for (CMenuList* list : menus) delete list;
+}
+
+CMenuList* CMenuDocument::newMenu(CMenuItem* parentItem)
+{
+    CMenuList* list = new CMenuList(parentItem);
+    list->document = this;
+    list->m_documentEntry = menus.insert(menus.end(), list);
+    list->m_inDocument = true;
+    lastCreatedMenu = list;
+    return list;
+}
+
+bool CMenuDocument::deleteMenu(CMenuList* list)
+{
+    if (list == nullptr) return false;
+
+    // The lists below `list`, parents before children; deleted children
+    // first. A queue of our own instead of recursion, for trees of any depth.
+    std::vector<CMenuList*> below;
+    for (CMenuItem* item : list->items) {
+        if (item->submenu != nullptr) below.push_back(item->submenu);
+        item->submenu = nullptr;
+    }
+    for (std::size_t i = 0; i < below.size(); ++i)
+        for (CMenuItem* item : below[i]->items)
+            if (item->submenu != nullptr) below.push_back(item->submenu);
+    for (auto it = below.rbegin(); it != below.rend(); ++it) {
+        CMenuList* sub = *it;
+        CMenuDocument* owner = sub->document != nullptr ? sub->document : this;
+        if (sub->m_inDocument) {
+            owner->menus.erase(sub->m_documentEntry);
+            sub->m_inDocument = false;
+        }
+        if (owner->rootMenu == sub) owner->rootMenu = nullptr;
+        if (owner->lastCreatedMenu == sub) owner->lastCreatedMenu = nullptr;
+        delete sub;
+    }
+
+    if (list->document != this || !list->m_inDocument) return false;
+    menus.erase(list->m_documentEntry);
+    list->m_inDocument = false;
+    if (rootMenu == list) rootMenu = nullptr;
+    if (lastCreatedMenu == list) lastCreatedMenu = nullptr;
+    delete list;
+    return true;
+}
+
+void CMenuDocument::ensurePlaceholders()
+{
+    for (CMenuList* list : menus) list->ensurePlaceholder();
+}
+
+int CMenuDocument::registerItem(CMenuItem* item)
+{
+    itemsById.emplace_hint(itemsById.end(), nextId, item);
+    return nextId++;
+}
+
+void CMenuDocument::unregisterItem(CMenuItem* item)
+{
+    auto entry = itemsById.find(item->id);
+    if (entry != itemsById.end() && entry->second == item) itemsById.erase(entry);
+}
+
+CMenuItem* CMenuDocument::findItem(int id) const
+{
+    auto entry = itemsById.find(id);
+    return entry == itemsById.end() ? nullptr : entry->second;
+}
+
+void CMenuDocument::swapIds(CMenuItem* a, CMenuItem* b)
+{
+    std::swap(a->id, b->id);
+    itemsById[a->id] = a;
+    itemsById[b->id] = b;
+}
+
+bool CMenuDocument::canWrite()
+{
+    const CUserEntry* user = accountFile.currentUser();
+    return user != nullptr && user->rights.find('w') != std::string::npos;
+}
+
+bool CMenuDocument::load(const std::string& path, const std::string& menuName, const std::string& userName,
+                         const std::string& password, const ItemKey& itemKey)
+{
+    accountFile.close();
+    if (accountFile.load(path) && accountFile.select(menuName, userName, password))
+        return parse(accountFile.currentRecord()->body, itemKey);
+    // Owners show what was read: without a file that is an empty tree.
+    if (rootMenu == nullptr) {
+        rootMenu = newMenu(nullptr);
+        rootMenu->isRoot = 1;
+    }
+    return false;
+}
+
+bool CMenuDocument::save(const std::string& path, const std::string& menuName, const std::string& userName,
+                         const std::string& password, const ItemKey& itemKey)
+{
+    accountFile.close();
+    if (!accountFile.load(path) || !accountFile.select(menuName, userName, password)) return false;
+    CAccountRecord* record = accountFile.currentRecord();
+    record->body.clear();
+    if (rootMenu != nullptr) rootMenu->appendBody(record->body, itemKey);
+    return accountFile.save() == 1;
+}
+
+void CMenuDocument::close()
+{
+    accountFile.close();
+}
+
+bool CMenuDocument::parse(const std::string& body, const ItemKey& itemKey)
+{
+    decryptFailed = 0;
+    if (rootMenu != nullptr) deleteMenu(rootMenu);
+    rootMenu = newMenu(nullptr);
+    rootMenu->isRoot = 1;
+
+    if (body.empty()) {
+        CMenuItem* item = rootMenu->appendNew(0);
+        item->hasSubmenu = 1;
+        item->caption = "Vantrel";
+        return true;
+    }
+
+    std::size_t position = 0;
+    const bool readable = rootMenu->fromBody(body, position, itemKey);
+    // Only the cipher's filler (A0 and above) may follow the last block.
+    for (; position < body.size(); ++position)
+        if (static_cast<unsigned char>(body[position]) < 0xA0) return false;
+    return readable;
+}
