@@ -1,0 +1,308 @@
+#include "app/mainframe.h"
+
+#include "app/appmessages.h"
+#include "app/popupsearch.h"
+#include "app/splashwnd.h"
+#include "app/vantrelapp.h"
+#include "ahcommon/ahsystem.h"
+#include "framework/cmdui.h"
+#include "framework/sentwait.h"
+#include "lang/resource.h"
+
+namespace {
+
+// The shell's automation object and its interface.
+const CLSID kShellClass = {0x13709620, 0xC279, 0x11CE, {0xA4, 0x9E, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+const IID kShellDispatchInterface = {0xD8F015C0, 0xC278, 0x11CE, {0xA4, 0x9E, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+
+const int kMaxForegroundRetries = 20;
+const DWORD kHelpContextMain = 0x21773;
+
+// The hook library's entry points, in the order they are looked up.
+const char* const kHookEntryPoints[14] = {
+    "GetCurrentPopupMenu", "GetCurrentVantrel", "HideVantrel",     "InitializeVantrel", "InstallMenu",
+    "GetMsgProc",          "DestroyVantrel",    "ShowVantrel",     "EnableMenu",        "DetachPopupMenu",
+    "MyMsgProcess",        "AttachPopupMenu",   "GetUserPopupMenu", "GetSysPopupMenu"};
+
+}  // namespace
+
+CMainFrame::CMainFrame() = default;
+
+CMainFrame::~CMainFrame()
+{
+    ReleaseEngine();
+}
+
+bool CMainFrame::Create()
+{
+    const RECT none = {0, 0, 0, 0};
+    return CreateEx(WS_EX_TOOLWINDOW | WS_EX_NOPARENTNOTIFY, RegisterWndClass(CS_HREDRAW), "CMainFrame",
+                    WS_MINIMIZE, none, nullptr, 0) != FALSE;
+}
+
+int CMainFrame::OnCreate()
+{
+    CVantrelApp* app = VantrelApp();
+    if (app == nullptr) return -1;
+
+    void* shell = nullptr;
+    if (FAILED(CoCreateInstance(kShellClass, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                kShellDispatchInterface, &shell)) ||
+        shell == nullptr)
+        return -1;
+    m_shellDispatch = static_cast<IShellDispatch*>(shell);
+
+    m_menusEnabled = app->GetProfileInt("Settings", "Enable", 1) != 0 ? 1 : 0;
+    m_wakeMessage = MSG{};
+
+    m_messageWindow.Create();
+    m_messageWindow.setOwner(this, &app->engineReady);
+
+    m_hookLibrary = LoadLibraryA("VantrelHK.dll");
+    if (m_hookLibrary == nullptr) return -1;
+    FARPROC procs[14];
+    for (int i = 0; i < 14; ++i) procs[i] = GetProcAddress(m_hookLibrary, kHookEntryPoints[i]);
+    m_installMenuProc = reinterpret_cast<HookSwitchProc>(reinterpret_cast<void*>(procs[4]));
+    m_enableMenuProc = reinterpret_cast<HookSwitchProc>(reinterpret_cast<void*>(procs[8]));
+    int other = 0;
+    for (int i = 0; i < 14; ++i)
+        if (i != 4 && i != 8) m_otherHookProcs[other++] = procs[i];
+    // Without the two entry points the program calls, the library is of no use.
+    if (m_installMenuProc == nullptr || m_enableMenuProc == nullptr) return -1;
+
+    CSplashWnd::ShowSplashScreen(nullptr);
+
+    m_trayIcon.SetNotificationWnd(this);
+    if (!m_trayIcon.Create(this, FM_TRAY_NOTIFY, "Vantrel", app->appIcon, IDR_TRAY_MENU, false)) return -1;
+
+    m_processThread.setOwner(this);
+    if (!m_processThread.Open()) return -1;
+    m_workerStarted = true;
+    m_processThread.WaitRunning();
+    if (!m_processThread.GetRunning()) return -1;
+    m_hookEventQueue.setWakeThread(m_processThread.threadId());
+    return 0;
+}
+
+void CMainFrame::startHookReports()
+{
+    if (m_installMenuProc != nullptr) m_installMenuProc(1, m_messageWindow.m_hWnd);
+    if (m_menusEnabled == 0 && m_enableMenuProc != nullptr) m_enableMenuProc(0, m_messageWindow.m_hWnd);
+}
+
+void CMainFrame::enqueueHookEvent(const HookMouseEvent& event)
+{
+    m_hookEventQueue.enqueue(event);
+}
+
+bool CMainFrame::dequeueHookEvent(HookMouseEvent& event)
+{
+    return m_hookEventQueue.dequeue(event);
+}
+
+void CMainFrame::ReleaseEngine()
+{
+    if (m_installMenuProc != nullptr) {
+        m_installMenuProc(0, nullptr);
+        m_installMenuProc = nullptr;
+    }
+    m_enableMenuProc = nullptr;
+    for (FARPROC& proc : m_otherHookProcs) proc = nullptr;
+    if (m_hookLibrary != nullptr) {
+        FreeLibrary(m_hookLibrary);
+        m_hookLibrary = nullptr;
+    }
+    if (m_messageWindow.m_hWnd != nullptr) m_messageWindow.DestroyWindow();
+    if (m_workerStarted) {
+        m_processThread.Close();
+        m_workerStarted = false;
+    }
+    m_hookEventQueue.setWakeThread(0);
+    m_hookEventQueue.freeAll();
+    if (m_shellDispatch != nullptr) {
+        m_shellDispatch->Release();
+        m_shellDispatch = nullptr;
+    }
+    CSplashWnd::HideSplashScreen();
+}
+
+void CMainFrame::OnClose()
+{
+    if (m_closing) return;
+    m_closing = true;
+    ReleaseEngine();
+    PostMessageA(m_hWnd, FM_FINISH_CLOSE, 0, 0);
+}
+
+void CMainFrame::OnFinishClose()
+{
+    m_trayIcon.RemoveIcon();
+    DestroyWindow();
+}
+
+bool CMainFrame::BecomeForeground(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    SetForegroundWindow(m_hWnd);
+    if (GetForegroundWindow() == m_hWnd || m_foregroundRetries >= kMaxForegroundRetries) return true;
+    ++m_foregroundRetries;
+    PostMessageA(m_hWnd, message, wParam, lParam);
+    Sleep(10);
+    return false;
+}
+
+void CMainFrame::OnTrayMenu(WPARAM position)
+{
+    // Our own menus go first. The worker may send us messages before it
+    // signals, so the wait keeps handling them.
+    m_processThread.PostEventMessage(EV_CLOSE_MENUS, 0, 0);
+    WaitHandlingSentMessages(m_processThread.menusClosedEvent());
+    m_hookEventQueue.dropPending();
+
+    if (!BecomeForeground(FM_TRAY_MENU, position, 0)) return;
+
+    CVantrelApp* app = VantrelApp();
+    HMENU popup = app != nullptr ? app->trayPopup.load() : nullptr;
+    if (popup != nullptr) {
+        const int x = static_cast<short>(LOWORD(position));
+        const int y = static_cast<short>(HIWORD(position));
+        TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_LEFTBUTTON, x, y, 0, m_hWnd, nullptr);
+        // Lets the menu close properly when the user clicks elsewhere.
+        PostMessageA(m_hWnd, WM_NULL, 0, 0);
+    }
+    PostMessageA(m_hWnd, FM_SET_BUSY, 0, 0);
+}
+
+void CMainFrame::OnActivatePopup(WPARAM wParam, LPARAM lParam)
+{
+    if (!BecomeForeground(FM_ACTIVATE_POPUP, wParam, lParam)) return;
+    m_foregroundRetries = 0;
+    MessageBeep(0xFFFFFFFF);
+    SetForegroundWindow(lastPopupOf(m_hWnd));
+}
+
+void CMainFrame::OnShowNotice(UINT stringId, UINT style)
+{
+    SetForegroundWindow(m_hWnd);
+    AhLoadString(stringId, m_noticeText);
+    CVantrelApp* app = VantrelApp();
+    MessageBoxA(m_hWnd, m_noticeText.c_str(), app != nullptr ? app->m_appName.c_str() : "Vantrel", style);
+    PostMessageA(m_hWnd, WM_COMMAND, MAKEWPARAM(ID_LOGIN, 0), 0);
+}
+
+void CMainFrame::OnEnableMenu()
+{
+    if (m_enableMenuProc == nullptr) return;
+    m_menusEnabled = m_menusEnabled != 0 ? 0 : 1;
+    m_enableMenuProc(m_menusEnabled, m_messageWindow.m_hWnd);
+    if (CVantrelApp* app = VantrelApp()) app->WriteProfileInt("Settings", "Enable", m_menusEnabled);
+}
+
+void CMainFrame::OnAbout()
+{
+    if (m_aboutDialog.IsOpen()) {
+        m_aboutDialog.BringToTop();
+        return;
+    }
+    m_aboutDialog.DoModal(m_hWnd);
+}
+
+bool CMainFrame::HandlesCommand(UINT id) const
+{
+    switch (id) {
+    case ID_APP_ABOUT:
+    case ID_APP_EXIT:
+    case ID_ENABLE_MENU:
+    case ID_HELP_FINDER:
+    case ID_DEFAULT_HELP:
+    case ID_HELP:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
+{
+    switch (ui.Id()) {
+    case ID_ENABLE_MENU:
+        ui.Enable(m_enableMenuProc != nullptr);
+        ui.SetCheck(m_menusEnabled);
+        return true;
+    case ID_LOGIN: {
+        CVantrelApp* app = VantrelApp();
+        std::string text;
+        if (AhLoadString(app != nullptr && app->loggedIn.load() ? IDS_MENU_LOGOUT : IDS_MENU_LOGIN, text))
+            ui.SetText(text);
+        // Logging in comes with the login dialog; until then it is offered
+        // but not available.
+        ui.Enable(false);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool CMainFrame::OnCommand(UINT id, UINT, HWND)
+{
+    CVantrelApp* app = VantrelApp();
+    switch (id) {
+    case ID_APP_EXIT:
+        OnClose();
+        return true;
+    case ID_APP_ABOUT:
+        OnAbout();
+        return true;
+    case ID_ENABLE_MENU:
+        OnEnableMenu();
+        return true;
+    case ID_HELP_FINDER:
+    case ID_DEFAULT_HELP:
+        if (app != nullptr && !app->m_helpFilePath.empty())
+            WinHelpA(m_hWnd, app->m_helpFilePath.c_str(), HELP_FINDER, 0);
+        return true;
+    case ID_HELP:
+        if (app != nullptr && !app->m_helpFilePath.empty())
+            WinHelpA(m_hWnd, app->m_helpFilePath.c_str(), HELP_CONTEXT, kHelpContextMain);
+        return true;
+    default:
+        return false;
+    }
+}
+
+LRESULT CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        return OnCreate();
+    case WM_CLOSE:
+        OnClose();
+        return 0;
+    case FM_TRAY_NOTIFY:
+        return m_trayIcon.OnTrayNotification(wParam, lParam);
+    case FM_SET_BUSY:
+        if (CVantrelApp* app = VantrelApp()) {
+            if (wParam != 0) {
+                m_foregroundRetries = 0;
+                app->engineReady = 0;
+            } else {
+                app->engineReady = 1;
+            }
+        }
+        return 1;
+    case FM_TRAY_MENU:
+        OnTrayMenu(wParam);
+        return 0;
+    case FM_FINISH_CLOSE:
+        OnFinishClose();
+        return 1;
+    case FM_SHOW_NOTICE:
+        OnShowNotice(static_cast<UINT>(wParam), static_cast<UINT>(lParam));
+        return 1;
+    case FM_ACTIVATE_POPUP:
+        OnActivatePopup(wParam, lParam);
+        return 1;
+    default:
+        return CWnd::OnMessage(message, wParam, lParam);
+    }
+}

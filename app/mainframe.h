@@ -1,0 +1,74 @@
+// The program's hidden top-level window. It binds the hook library, owns the
+// message window, the hook-event queue, the tray icon, the worker thread and
+// the tray menu's dialogs, answers the tray menu's commands and runs the
+// ordered shut-down.
+#pragma once
+
+#include "app/aboutdlg.h"
+#include "app/hookevent.h"
+#include "app/hookqueue.h"
+#include "app/messagewnd.h"
+#include "app/processthread.h"
+#include "app/systemtray.h"
+#include "framework/window.h"
+
+#include <shldisp.h>
+
+#include <string>
+
+class CMainFrame : public CWnd, public HookEventSink, public ProcessThreadOwner {
+public:
+    CMainFrame();
+    ~CMainFrame() override;
+
+    // Creates the hidden window; false when any start-up step failed.
+    bool Create();
+
+    void enqueueHookEvent(const HookMouseEvent& event) override;
+    bool dequeueHookEvent(HookMouseEvent& event) override;
+    void startHookReports() override;
+
+    bool menusEnabled() const { return m_menusEnabled != 0; }
+    HWND messageWindow() const { return m_messageWindow.m_hWnd; }
+
+    bool OnUpdateCommand(CCmdUI& ui) override;
+    bool HandlesCommand(UINT id) const override;
+
+protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+
+private:
+    int OnCreate();
+    void OnClose();
+    void OnFinishClose();
+    void OnTrayMenu(WPARAM position);
+    void OnActivatePopup(WPARAM wParam, LPARAM lParam);
+    void OnShowNotice(UINT stringId, UINT style);
+    void OnEnableMenu();
+    void OnAbout();
+    // Becomes the foreground window; when it cannot yet, posts `message`
+    // again (at most 20 times, 10 ms apart) and returns false.
+    bool BecomeForeground(UINT message, WPARAM wParam, LPARAM lParam);
+    // Unhooks, stops the worker and frees what the frame holds; safe to
+    // call again.
+    void ReleaseEngine();
+
+    HookSwitchProc m_installMenuProc = nullptr;
+    HookSwitchProc m_enableMenuProc = nullptr;
+    CMessageWnd m_messageWindow;
+    int m_menusEnabled = 1;
+    IShellDispatch* m_shellDispatch = nullptr;
+    CProcessThread m_processThread;
+    CSystemTray m_trayIcon;
+    CAboutDlg m_aboutDialog;
+    CHookEventQueue m_hookEventQueue;
+    MSG m_wakeMessage = {};
+    HMODULE m_hookLibrary = nullptr;
+    int m_foregroundRetries = 0;
+    std::string m_noticeText;
+    // The library's other entry points: looked up with the two above, not called.
+    FARPROC m_otherHookProcs[12] = {};
+    bool m_workerStarted = false;
+    bool m_closing = false;
+};

@@ -1,0 +1,107 @@
+// Reads and pokes the running program for the end-to-end scripts.
+//   vantrelctl command ID        posts WM_COMMAND ID to the main frame
+//   vantrelctl tray MESSAGE      posts the tray callback with a mouse message
+//   vantrelctl count TITLE       number of visible top-level windows so titled
+//   vantrelctl texts TITLE       texts of the controls of the window so titled
+//   vantrelctl press TITLE ID    clicks button ID of the window so titled
+//   vantrelctl procs NAME        number of processes with that executable name
+//   vantrelctl frame             1 when the main frame exists, else 0
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+HWND Frame()
+{
+    return FindWindowA(nullptr, "CMainFrame");
+}
+
+struct TitleSearch {
+    const char* title;
+    int count;
+    HWND first;
+};
+
+BOOL CALLBACK CountTitled(HWND window, LPARAM param)
+{
+    TitleSearch& search = *reinterpret_cast<TitleSearch*>(param);
+    char text[256] = {};
+    GetWindowTextA(window, text, sizeof text);
+    if (IsWindowVisible(window) && std::strcmp(text, search.title) == 0) {
+        if (search.count++ == 0) search.first = window;
+    }
+    return TRUE;
+}
+
+TitleSearch FindTitled(const char* title)
+{
+    TitleSearch search = {title, 0, nullptr};
+    EnumWindows(&CountTitled, reinterpret_cast<LPARAM>(&search));
+    return search;
+}
+
+BOOL CALLBACK PrintText(HWND window, LPARAM)
+{
+    char text[1024] = {};
+    GetWindowTextA(window, text, sizeof text);
+    if (text[0] != '\0') std::printf("%s\n", text);
+    return TRUE;
+}
+
+int Processes(const char* name)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return -1;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    int count = 0;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (_stricmp(entry.szExeFile, name) == 0) ++count;
+    CloseHandle(snapshot);
+    return count;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) return 2;
+    const std::string verb = argv[1];
+    if (verb == "frame") {
+        std::printf("%d\n", Frame() != nullptr ? 1 : 0);
+        return 0;
+    }
+    if (verb == "command" && argc == 3) {
+        HWND frame = Frame();
+        return frame != nullptr && PostMessageA(frame, WM_COMMAND, std::atoi(argv[2]), 0) ? 0 : 1;
+    }
+    if (verb == "tray" && argc == 3) {
+        HWND frame = Frame();
+        return frame != nullptr && PostMessageA(frame, 0x800A, 134, std::atoi(argv[2])) ? 0 : 1;
+    }
+    if (verb == "count" && argc == 3) {
+        std::printf("%d\n", FindTitled(argv[2]).count);
+        return 0;
+    }
+    if (verb == "texts" && argc == 3) {
+        const TitleSearch search = FindTitled(argv[2]);
+        if (search.first == nullptr) return 1;
+        EnumChildWindows(search.first, &PrintText, 0);
+        return 0;
+    }
+    if (verb == "press" && argc == 4) {
+        const TitleSearch search = FindTitled(argv[2]);
+        if (search.first == nullptr) return 1;
+        return PostMessageA(search.first, WM_COMMAND, MAKEWPARAM(std::atoi(argv[3]), BN_CLICKED), 0) ? 0 : 1;
+    }
+    if (verb == "procs" && argc == 3) {
+        std::printf("%d\n", Processes(argv[2]));
+        return 0;
+    }
+    return 2;
+}
