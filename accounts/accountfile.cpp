@@ -60,22 +60,70 @@ bool EqualNoCase(const std::string& a, const std::string& b)
 #endif
 }
 
-void AppendPacket(std::string& out, const std::string& payload, std::string& scratch)
+// Appends the packet of `payload` (the same bytes PacketMessage gives),
+// copying runs between FF bytes at once.
+void AppendPacket(std::string& out, const std::string& payload)
 {
-    PacketMessage(payload.data(), static_cast<int>(payload.size()), scratch);
-    out += scratch;
+    out.reserve(out.size() + payload.size() + 4);
+    out += kStartMark[0];
+    out += kStartMark[1];
+    std::string::size_type from = 0;
+    for (auto ff = payload.find('\xFF'); ff != std::string::npos; ff = payload.find('\xFF', from)) {
+        out.append(payload, from, ff + 1 - from);
+        out += '\0';
+        from = ff + 1;
+    }
+    out.append(payload, from, std::string::npos);
+    out += kEndMark[0];
+    out += kEndMark[1];
 }
 
-// For every position, where the next two-byte mark begins (or npos), so that
-// each "is there a mark in this window" question costs one look-up.
-std::vector<std::string::size_type> NextMarks(const std::string& s, char second)
+// Appends the unescaped bytes of s[begin, end): every FF is followed by one
+// inserted byte, which is dropped.
+void AppendUnescaped(std::string& out, const std::string& s, std::string::size_type begin, std::string::size_type end)
 {
-    std::vector<std::string::size_type> next(s.size() + 1, std::string::npos);
-    for (std::string::size_type i = s.size(); i-- > 0;) {
-        next[i] = (i + 1 < s.size() && s[i] == '\xFF' && s[i + 1] == second) ? i : next[i + 1];
+    out.reserve(out.size() + (end - begin));
+    while (begin < end) {
+        const void* hit = std::memchr(s.data() + begin, '\xFF', end - begin);
+        const std::string::size_type ff =
+            hit == nullptr ? end : static_cast<std::string::size_type>(static_cast<const char*>(hit) - s.data());
+        if (ff == end) {
+            out.append(s, begin, end - begin);
+            return;
+        }
+        out.append(s, begin, ff + 1 - begin);
+        begin = ff + 2;
     }
-    return next;
 }
+
+// Finds two-byte marks in a window [from, limit) of a string that only ever
+// moves forward (both ends non-decreasing between calls), looking at each
+// position once over all calls.
+class MarkScanner {
+public:
+    MarkScanner(const std::string& s, char second) : m_s(s), m_second(second) {}
+
+    // The first mark beginning at or after `from` and ending before `limit`.
+    std::string::size_type Find(std::string::size_type from, std::string::size_type limit)
+    {
+        if (m_found != std::string::npos && m_found >= from) return m_found;
+        m_found = std::string::npos;
+        if (m_scan < from) m_scan = from;
+        for (; m_scan + 1 < limit; ++m_scan) {
+            if (m_s[m_scan] == '\xFF' && m_s[m_scan + 1] == m_second) {
+                m_found = m_scan;
+                return m_found;
+            }
+        }
+        return std::string::npos;
+    }
+
+private:
+    const std::string& m_s;
+    const char m_second;
+    std::string::size_type m_scan = 0;
+    std::string::size_type m_found = std::string::npos;
+};
 
 // UnpacketMessage on the stream s[pos..], consuming by moving `pos` instead
 // of erasing, so that taking many packets off one string stays linear.
@@ -91,11 +139,7 @@ int TakePacket(const std::string& s, std::string::size_type& pos, std::string& p
     pos = start;
     const auto end = s.find(kEndMark, pos, 2);
     if (end == std::string::npos) return 0;
-    payload.reserve(end - pos - 2);
-    for (auto i = pos + 2; i < end; ++i) {
-        payload += s[i];
-        if (s[i] == '\xFF') ++i;  // the escape byte that follows
-    }
+    AppendUnescaped(payload, s, pos + 2, end);
     pos = end + 2;
     return payload.empty() ? 0 : 1;
 }
@@ -156,32 +200,29 @@ std::string ResolveAccountPath(const std::string& path)
 
 // The file is taken a byte at a time through a packet accumulator, exactly
 // as the format has always been read: the accumulator is the window
-// content[a, p) and only ever loses bytes at its front, so each step is
-// decided with precomputed mark positions instead of a fresh search.
+// content[a, p) and only ever loses bytes at its front, so the searches for
+// marks resume where they stopped instead of starting afresh.
 bool CAccountFile::ParseContent(const std::string& content, CDesCipher& cipher,
                                 std::vector<std::unique_ptr<CAccountRecord>>& records)
 {
-    const auto nextStart = NextMarks(content, '\xFD');
-    const auto nextEnd = NextMarks(content, '\xFE');
+    MarkScanner starts(content, '\xFD');
+    MarkScanner ends(content, '\xFE');
     std::vector<std::unique_ptr<CAccountRecord>> read;
     std::string payload;
     std::string::size_type a = 0;
     for (std::string::size_type p = 1; p <= content.size(); ++p) {
         if (p - a <= 4) continue;
         // A mark in the window begins at or after a and ends before p.
-        const auto start = nextStart[a];
-        if (start == std::string::npos || start + 1 >= p) {
+        const auto start = starts.Find(a, p);
+        if (start == std::string::npos) {
             a = p;
             continue;
         }
         a = start;
-        const auto end = nextEnd[a];
-        if (end == std::string::npos || end + 1 >= p) continue;
+        const auto end = ends.Find(a, p);
+        if (end == std::string::npos) continue;
         payload.clear();
-        for (auto i = a + 2; i < end; ++i) {
-            payload += content[i];
-            if (content[i] == '\xFF') ++i;
-        }
+        AppendUnescaped(payload, content, a + 2, end);
         a = end + 2;
         if (payload.empty()) continue;
         std::unique_ptr<CAccountRecord> record(new CAccountRecord);
@@ -283,19 +324,19 @@ std::string CAccountFile::serialize()
 {
     if (!m_cipher) m_cipher.reset(new CDesCipher);
     CDesCipher& cipher = *m_cipher;
-    std::string content, record, list, scratch;
+    std::string content, record, list;
     for (const auto& r : m_records) {
         list.clear();
         for (const CUserEntry& user : r->users) {
-            AppendPacket(list, cipher.encipherText(user.userName), scratch);
-            AppendPacket(list, cipher.encipherText(user.password), scratch);
-            AppendPacket(list, cipher.encipherText(user.rights), scratch);
+            AppendPacket(list, cipher.encipherText(user.userName));
+            AppendPacket(list, cipher.encipherText(user.password));
+            AppendPacket(list, cipher.encipherText(user.rights));
         }
         record.clear();
-        AppendPacket(record, cipher.encipherText(r->menuName), scratch);
-        AppendPacket(record, list, scratch);
-        AppendPacket(record, cipher.encipherBytes(r->body), scratch);
-        AppendPacket(content, record, scratch);
+        AppendPacket(record, cipher.encipherText(r->menuName));
+        AppendPacket(record, list);
+        AppendPacket(record, cipher.encipherBytes(r->body));
+        AppendPacket(content, record);
     }
     return content;
 }
@@ -335,6 +376,13 @@ bool CAccountFile::ReplaceFile(const std::string& source, const std::string& tar
 int CAccountFile::save()
 {
     if (!m_file.IsOpen()) return 0;
+    // A file that could not be read back would lose every menu in it.
+    for (const auto& record : m_records) {
+        if (record->menuName.empty() || record->users.empty()) return 0;
+        for (const CUserEntry& user : record->users) {
+            if (user.userName.empty() || user.rights.empty()) return 0;
+        }
+    }
     const std::string content = serialize();
     const std::string target = m_path;
     const std::string temp = target + ".~save";

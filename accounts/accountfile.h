@@ -58,7 +58,9 @@ public:
     int close();
     // Rewrites the whole file from the records in memory. The new content goes
     // to a temporary file beside it which then replaces the file in one step,
-    // so a failure leaves the file as it was and returns 0.
+    // so a failure leaves the file as it was and returns 0. Records that could
+    // not be read back (no name, no users, a user without name or rights)
+    // are refused with 0 and nothing written.
     int save();
 
     // The first record named exactly `menuName` becomes current if it has a

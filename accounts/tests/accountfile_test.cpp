@@ -489,6 +489,30 @@ TEST(AccountFileTest, HeldFileShutsOutOtherWritersAcrossSaves)
     EXPECT_EQ(0, CAccountFile().create(path.str(), "Other")) << "create of a held file";
 }
 
+TEST(AccountFileTest, SaveRefusesRecordsThatCouldNotBeReadBack)
+{
+    ScratchPath path;
+    CAccountFile file;
+    ASSERT_EQ(1, file.create(path.str(), "Main"));
+    const std::string old = path.Get();
+    const auto breakers = {
+        +[](CAccountRecord& r) { r.users.clear(); },
+        +[](CAccountRecord& r) { r.menuName.clear(); },
+        +[](CAccountRecord& r) { r.users.front().userName.clear(); },
+        +[](CAccountRecord& r) { r.users.back().rights.clear(); },
+    };
+    for (auto breaker : breakers) {
+        file.addRecord("Broken", "");
+        breaker(*file.currentRecord());
+        EXPECT_EQ(0, file.save());
+        EXPECT_TRUE(old == path.Get());
+        file.recordAt(1);
+        file.currentRecord()->menuName = "Broken";
+        file.deleteRecord("Broken");
+    }
+    EXPECT_EQ(1, file.save());
+}
+
 // Fails one chosen step of saving: the n-th write (after writing half of
 // its bytes), the flush or the replacement.
 class FaultyAccountFile : public CAccountFile {
