@@ -361,8 +361,7 @@ VANTRELHK_API void WINAPI GetHookStatistics(HookStatistics* statistics, BOOL res
         statistics->failed = g_failed.load();
         statistics->maxCallbackNs = g_timings.Maximum();
         statistics->recentCount = g_timings.Copy(
-            reinterpret_cast<std::uint32_t*>(statistics->recentCallbackNs),
-            sizeof statistics->recentCallbackNs / sizeof statistics->recentCallbackNs[0]);
+            statistics->recentCallbackNs, sizeof statistics->recentCallbackNs / sizeof statistics->recentCallbackNs[0]);
     }
     if (reset) {
         g_seen = 0;

@@ -28,7 +28,7 @@ struct HookStatistics {
     DWORD failed;          // records it did not accept in time
     DWORD maxCallbackNs;   // longest time spent inside the callback
     DWORD recentCount;     // entries in recentCallbackNs, oldest first
-    DWORD recentCallbackNs[1024];
+    UINT32 recentCallbackNs[1024];
 };
 
 typedef int(WINAPI* HookSwitchProc)(int flag, HWND window);
