@@ -35,7 +35,7 @@ void WriteMenu(HWND menuWindow, const char* path)
     }
     text += "end\n";
     const std::string temporary = std::string(path) + ".tmp";
-    FILE* file = std::fopen(temporary.c_str(), "w");
+    FILE* file = std::fopen(temporary.c_str(), "wb");
     if (file == nullptr) return;
     std::fputs(text.c_str(), file);
     std::fclose(file);
@@ -101,7 +101,7 @@ void Log(const char* name, int flag, HWND window)
 {
     char path[MAX_PATH] = {};
     if (GetEnvironmentVariableA("VANTREL_HOOK_LOG", path, MAX_PATH) == 0) return;
-    FILE* file = std::fopen(path, "a");
+    FILE* file = std::fopen(path, "ab");
     if (file == nullptr) return;
     std::fprintf(file, "%s %d %d\n", name, flag, window != nullptr ? 1 : 0);
     std::fclose(file);

@@ -2,6 +2,7 @@
 //   vantrelctl command ID        posts WM_COMMAND ID to the main frame
 //   vantrelctl tray MESSAGE      posts the tray callback with a mouse message
 //   vantrelctl count TITLE       number of visible top-level windows so titled
+//   vantrelctl windows TITLE     number of top-level windows so titled, hidden ones too
 //   vantrelctl texts TITLE       texts of the controls of the window so titled
 //   vantrelctl press TITLE ID    clicks button ID of the window so titled
 //   vantrelctl procs NAME        number of processes with that executable name
@@ -23,6 +24,7 @@ HWND Frame()
 
 struct TitleSearch {
     const char* title;
+    bool visibleOnly;
     int count;
     HWND first;
 };
@@ -32,15 +34,15 @@ BOOL CALLBACK CountTitled(HWND window, LPARAM param)
     TitleSearch& search = *reinterpret_cast<TitleSearch*>(param);
     char text[256] = {};
     GetWindowTextA(window, text, sizeof text);
-    if (IsWindowVisible(window) && std::strcmp(text, search.title) == 0) {
+    if ((!search.visibleOnly || IsWindowVisible(window)) && std::strcmp(text, search.title) == 0) {
         if (search.count++ == 0) search.first = window;
     }
     return TRUE;
 }
 
-TitleSearch FindTitled(const char* title)
+TitleSearch FindTitled(const char* title, bool visibleOnly = true)
 {
-    TitleSearch search = {title, 0, nullptr};
+    TitleSearch search = {title, visibleOnly, 0, nullptr};
     EnumWindows(&CountTitled, reinterpret_cast<LPARAM>(&search));
     return search;
 }
@@ -86,6 +88,10 @@ int main(int argc, char** argv)
     }
     if (verb == "count" && argc == 3) {
         std::printf("%d\n", FindTitled(argv[2]).count);
+        return 0;
+    }
+    if (verb == "windows" && argc == 3) {
+        std::printf("%d\n", FindTitled(argv[2], false).count);
         return 0;
     }
     if (verb == "texts" && argc == 3) {

@@ -60,3 +60,26 @@ wait_exit() {
     wait "$pid" || rc=$?
     echo "$rc"
 }
+
+# click_tray_icon BUTTON: clicks the first icon in Wine's own tray window
+# (what a display without a desktop shows) with mouse button BUTTON.
+click_tray_icon() {
+    local win height
+    win=$(xdotool search --name '^Wine System Tray$' 2>/dev/null | head -n 1)
+    [ -n "$win" ] || fail "no Wine System Tray window"
+    height=$(xdotool getwindowgeometry "$win" | awk '/Geometry/ {split($2, a, "x"); print a[2]}')
+    xdotool mousemove --window "$win" 12 $((height - 12)) click "$1"
+}
+
+# await_exit PID SECONDS: like wait_exit, but in the calling shell (a
+# command substitution cannot collect a process that ends while it runs);
+# sets EXIT_CODE.
+await_exit() {
+    local pid=$1 deadline=$((SECONDS + $2))
+    while kill -0 "$pid" 2>/dev/null; do
+        [ $SECONDS -lt $deadline ] || fail "process $pid still running after ${2}s"
+        sleep 0.1
+    done
+    EXIT_CODE=0
+    wait "$pid" || EXIT_CODE=$?
+}

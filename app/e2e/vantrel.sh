@@ -1,0 +1,64 @@
+# Helpers for the program's end-to-end cases; sourced after tests/e2e/lib.sh.
+
+SETTINGS_KEY='HKCU\Software\Amber Heron, Inc\Vantrel'
+
+# ctl ARGS...: the test helper that reads and pokes the running program.
+ctl() {
+    wine "$VANTREL_BIN/vantrelctl.exe" "$@" </dev/null 2>/dev/null | tr -d '\r'
+}
+
+# program_copy NAME [SKIP...]: the program and its files in a folder of its
+# own, without the files named; prints the folder.
+program_copy() {
+    local dir="$E2E_TMP/$1" file; shift
+    mkdir -p "$dir"
+    for file in Vantrel.exe AhCommon.dll VantrelHK.dll vnEng.dll vnChs.dll vnCht.dll Vantrel.ico; do
+        case " $* " in *" $file "*) continue ;; esac
+        cp "$VANTREL_OUT/$file" "$dir/"
+    done
+    echo "$dir"
+}
+
+# start_copy DIR: starts DIR/Vantrel.exe, which finds its libraries only
+# beside itself (not on the session's search path).
+start_copy() {
+    (cd "$1" && exec env -u WINEPATH wine "$1/Vantrel.exe" </dev/null >>"$E2E_TMP/wine.log" 2>&1) &
+    E2E_PIDS+=($!)
+    LAST_PID=$!
+}
+
+reset_settings() {
+    wine reg delete "$SETTINGS_KEY" /f </dev/null >/dev/null 2>&1 || true
+}
+
+# setting NAME: the value as `reg query` shows it (e.g. 0x1), or nothing.
+setting() {
+    wine reg query "$SETTINGS_KEY\\Settings" /v "$1" </dev/null 2>/dev/null | tr -d '\r' |
+        awk -v name="$1" '$1 == name {print $3}'
+}
+
+# no_program_left: no Vantrel.exe process remains in this Wine session.
+no_program_left() {
+    [ "$(ctl procs Vantrel.exe)" = 0 ]
+}
+
+# ms_since START_NS: milliseconds since a `date +%s%N` value.
+ms_since() {
+    echo $((($(date +%s%N) - $1) / 1000000))
+}
+
+# open_tray_menu_for_keys: right-clicks the tray icon and gives the menu
+# that opens the keyboard focus, so that keys choose its items.
+open_tray_menu_for_keys() {
+    local before menu="" w deadline=$((SECONDS + 15))
+    before=$(xdotool search --onlyvisible --name '' 2>/dev/null || true)
+    click_tray_icon 3
+    while [ -z "$menu" ]; do
+        [ $SECONDS -lt $deadline ] || fail "no menu opened"
+        sleep 0.2
+        for w in $(xdotool search --onlyvisible --name '' 2>/dev/null || true); do
+            grep -qx "$w" <<<"$before" || menu=$w
+        done
+    done
+    xdotool windowfocus "$menu"
+}
