@@ -6,7 +6,6 @@
 #include "app/vantrelapp.h"
 #include "ahcommon/ahsystem.h"
 #include "framework/cmdui.h"
-#include "framework/sentwait.h"
 #include "lang/resource.h"
 
 namespace {
@@ -154,8 +153,7 @@ void CMainFrame::OnTrayMenu(WPARAM position)
 {
     // Our own menus go first. The worker may send us messages before it
     // signals, so the wait keeps handling them.
-    m_processThread.PostEventMessage(EV_CLOSE_MENUS, 0, 0);
-    WaitHandlingSentMessages(m_processThread.menusClosedEvent());
+    m_processThread.closeMenusAndWait();
     m_hookEventQueue.dropPending();
 
     if (!BecomeForeground(FM_TRAY_MENU, position, 0)) return;

@@ -1,6 +1,7 @@
 #include "app/processthread.h"
 
 #include "app/appmessages.h"
+#include "framework/sentwait.h"
 
 const CRuntimeThread CProcessThread::classCProcessThread = {"CProcessThread"};
 
@@ -68,6 +69,12 @@ UINT CProcessThread::CloseMenus()
     // No menus are shown yet, so there is nothing to close but the signal.
     SetEvent(m_menusClosedEvent);
     return 0;
+}
+
+void CProcessThread::closeMenusAndWait()
+{
+    PostEventMessage(EV_CLOSE_MENUS, 0, 0);
+    WaitHandlingSentMessages(m_menusClosedEvent);
 }
 
 UINT CProcessThread::OnEventMessage(_tagEMSG* msg)

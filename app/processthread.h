@@ -32,6 +32,10 @@ public:
 
     // Set before Open.
     void setOwner(ProcessThreadOwner* owner) { m_owner = owner; }
+    // From the owner's thread: asks the worker to close its menus and waits
+    // until it has, handling meanwhile what the worker sends to the owner's
+    // windows so that the two threads cannot wait for each other.
+    void closeMenusAndWait();
     // Auto-reset; signalled after every EV_CLOSE_MENUS.
     HANDLE menusClosedEvent() const { return m_menusClosedEvent; }
     DWORD threadId() const { return m_threadId; }
