@@ -276,6 +276,17 @@ LRESULT CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:
         OnClose();
         return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        // The session ends and the process with it, before any posted
+        // message would run: stop the hook and the worker now.
+        if (wParam != 0) {
+            m_closing = true;
+            ReleaseEngine();
+            m_trayIcon.RemoveIcon();
+        }
+        return 0;
     case FM_TRAY_NOTIFY:
         return m_trayIcon.OnTrayNotification(wParam, lParam);
     case FM_SET_BUSY:
