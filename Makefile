@@ -72,7 +72,7 @@ run: build-win64
 
 # Benchmarks: not part of `make test`.
 bench-threads: build-win64
-	scripts/wine-session $(BUILD)/win64 $(BUILD)/win64/bin/thread_bench.exe
+	scripts/wine-session $(BUILD)/win64 scripts/wine-exec $(BUILD)/win64/bin/thread_bench.exe
 
 bench-menufile: build-linux
 	$(BUILD)/linux/bin/menufile_bench
