@@ -49,7 +49,7 @@ flagged=$(lines | awk '$1 == "record" && $6 != 0' | wc -l)
 
 # A right press on the probe ends it, and it prints the hook's statistics.
 xdotool mousemove "$cx" "$cy" click 3
-rc=$(wait_exit "$probe" 30)
+await_exit "$probe" 30; rc=$EXIT_CODE
 [ "$rc" = 0 ] || fail "probe exited with $rc"
 read -r _ callbacks median max delivered dropped < <(lines | grep '^stats ')
 moves=$(lines | awk '$1 == "record" && $2 == 512' | wc -l)

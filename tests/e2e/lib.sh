@@ -49,18 +49,6 @@ screenshot() {
     import -display "$DISPLAY" -window root "$1"
 }
 
-# wait_exit PID SECONDS: waits for a background program to end; prints its code.
-wait_exit() {
-    local pid=$1 seconds=$2 deadline=$((SECONDS + $2))
-    while kill -0 "$pid" 2>/dev/null; do
-        [ $SECONDS -lt $deadline ] || fail "process $pid still running after ${seconds}s"
-        sleep 0.1
-    done
-    local rc=0
-    wait "$pid" || rc=$?
-    echo "$rc"
-}
-
 # click_tray_icon BUTTON: clicks the first icon in Wine's own tray window
 # (what a display without a desktop shows) with mouse button BUTTON.
 click_tray_icon() {
@@ -71,9 +59,8 @@ click_tray_icon() {
     xdotool mousemove --window "$win" 12 $((height - 12)) click "$1"
 }
 
-# await_exit PID SECONDS: like wait_exit, but in the calling shell (a
-# command substitution cannot collect a process that ends while it runs);
-# sets EXIT_CODE.
+# await_exit PID SECONDS: waits for a background program to end and sets
+# EXIT_CODE (in the calling shell: a command substitution cannot collect it).
 await_exit() {
     local pid=$1 deadline=$((SECONDS + $2))
     while kill -0 "$pid" 2>/dev/null; do

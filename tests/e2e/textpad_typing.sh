@@ -21,6 +21,6 @@ note "typed text read back: $(cat "$out")"
 
 # Alt+F4 closes the window through the system menu path; the program exits 0.
 xdotool key alt+F4
-rc=$(wait_exit "$pid" 20)
-[ "$rc" = 0 ] || fail "textpad exited with $rc"
+await_exit "$pid" 20
+[ "$EXIT_CODE" = 0 ] || fail "textpad exited with $EXIT_CODE"
 echo "PASS"
