@@ -57,8 +57,11 @@ bool CSplashWnd::Create(CWnd* parent)
     m_size.cx = info.bmWidth;
     m_size.cy = info.bmHeight;
     const RECT rect = {0, 0, m_size.cx, m_size.cy};
-    return CreateEx(0, RegisterWndClass(0, LoadCursorA(nullptr, IDC_ARROW)), "CSplashWnd", WS_POPUP | WS_VISIBLE,
-                    rect, parent != nullptr ? parent->m_hWnd : nullptr, 0) != FALSE;
+    if (!CreateEx(0, RegisterWndClass(0, LoadCursorA(nullptr, IDC_ARROW)), "CSplashWnd", WS_POPUP | WS_VISIBLE, rect,
+                  parent != nullptr ? parent->m_hWnd : nullptr, 0))
+        return false;
+    m_ownedByWindow = true;
+    return true;
 }
 
 LRESULT CSplashWnd::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -111,5 +114,5 @@ void CSplashWnd::OnPaint()
 
 void CSplashWnd::PostNcDestroy()
 {
-    delete this;
+    if (m_ownedByWindow) delete this;
 }

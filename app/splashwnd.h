@@ -24,5 +24,7 @@ private:
     void OnPaint();
 
     HBITMAP m_bitmap = nullptr;
+    // Set once the window exists: from then on its end deletes the object.
+    bool m_ownedByWindow = false;
     SIZE m_size = {0, 0};
 };
