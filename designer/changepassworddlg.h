@@ -1,0 +1,12 @@
+// The logged-in user changes his own password in the menu file.
+#pragma once
+
+#include "designer/hosteddialog.h"
+
+class CChangePasswordDlg : public CHostedDialog {
+public:
+    explicit CChangePasswordDlg(CDialogHost& host);
+
+protected:
+    void OnOK() override;
+};

@@ -1,0 +1,55 @@
+// What the login, menu and user dialogs need of the program around them:
+// the settings, the current login, message boxes and the tray animation.
+// The program supplies one; the tests supply one that records the messages
+// and answers the questions.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+class CWinApp;
+
+// The five values of a login.
+struct LoginValues {
+    std::string file;
+    std::string menuName;
+    std::string user;
+    std::string password;
+    std::string key;
+};
+
+class CDialogHost {
+public:
+    // The object whose profile functions keep the settings.
+    virtual CWinApp& settings() = 0;
+    // Menu-file paths inside the program folder are kept relative to it.
+    virtual std::string toModuleRelative(const std::string& path) const = 0;
+    virtual std::string resolveModuleRelative(const std::string& path) const = 0;
+
+    virtual bool loggedIn() const = 0;
+    virtual LoginValues currentLogin() const = 0;
+    // True once after a login whose item key could not decipher the menu.
+    virtual bool takeDecryptFailed() = 0;
+    virtual void setAutoLogoutMinutes(int minutes) = 0;
+    virtual HICON programIcon() const = 0;
+
+    // Shows string resource `stringId` with its first and second "%s"
+    // replaced by `first` and `second`, in a message box of `style`;
+    // returns the button chosen.
+    virtual int showMessage(HWND owner, UINT stringId, UINT style, const std::string& first = std::string(),
+                            const std::string& second = std::string()) = 0;
+
+    // A dialog has appeared or is about to close; `animate` asks for the
+    // flight to and from the notification area.
+    virtual void dialogShown(HWND dialog, bool animate) = 0;
+    virtual void dialogClosing(HWND dialog, bool animate) = 0;
+
+protected:
+    ~CDialogHost() = default;
+};
+
+// The text of string resource `stringId` with its first and second "%s"
+// replaced; the arguments are inserted as they are, never interpreted.
+std::string FormatStringResource(UINT stringId, const std::string& first = std::string(),
+                                 const std::string& second = std::string());

@@ -1,0 +1,231 @@
+#include "designer/usersdlg.h"
+
+#include "accounts/accountfile.h"
+#include "designer/tests/dialogtestkit.h"
+#include "lang/resource.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+const int kList = IDW_PANE_FIRST;
+
+// The rows of the list: "name:rights text".
+std::vector<std::string> Rows(HWND dialog)
+{
+    HWND list = GetDlgItem(dialog, kList);
+    std::vector<std::string> rows;
+    const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        char text[2][64] = {};
+        for (int column = 0; column < 2; ++column) {
+            LVITEMA item = {};
+            item.iSubItem = column;
+            item.pszText = text[column];
+            item.cchTextMax = 64;
+            SendMessageA(list, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
+        }
+        rows.push_back(std::string(text[0]) + ":" + text[1]);
+    }
+    return rows;
+}
+
+void SelectRow(HWND dialog, const std::string& name)
+{
+    HWND list = GetDlgItem(dialog, kList);
+    LVFINDINFOA find = {};
+    find.flags = LVFI_STRING;
+    find.psz = name.c_str();
+    const int row = static_cast<int>(SendMessageA(list, LVM_FINDITEMA, -1, reinterpret_cast<LPARAM>(&find)));
+    ASSERT_GE(row, 0) << name;
+    LVITEMA item = {};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
+class UsersDialog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ClearFolder();
+        file = TestFolder() + "menus.vn";
+        MakeMenuFile(file, {{"Main", {{"admin", "a", "rw"}, {"bob", "b", "r"}, {"carol", "c", "rw"}}}});
+        LogIn("carol", "c");
+    }
+    void TearDown() override { ClearFolder(); }
+    void LogIn(const std::string& user, const std::string& password)
+    {
+        host.isLoggedIn = true;
+        host.login = {file, "Main", user, password, ""};
+    }
+    // The users of the file's menu as "name/password/rights".
+    std::vector<std::string> FileUsers()
+    {
+        CAccountFile accounts;
+        EXPECT_TRUE(accounts.load(file));
+        std::vector<std::string> users;
+        if (!accounts.findRecord("Main")) return users;
+        for (const CUserEntry& user : accounts.currentRecord()->users)
+            users.push_back(user.userName + "/" + user.password + "/" + user.rights);
+        return users;
+    }
+    // Adds a user through the New user dialog.
+    void AddUser(HWND users, const std::string& name, const std::string& password, const std::string& again,
+                 bool readOnly)
+    {
+        host.Then([=](HWND d) {
+            SetText(d, IDC_USER_NAME, name);
+            SetText(d, IDC_USER_PASSWORD, password);
+            SetText(d, IDC_USER_PASSWORD_AGAIN, again);
+            CheckDlgButton(d, IDC_USER_READ_ONLY, readOnly ? BST_CHECKED : BST_UNCHECKED);
+            Click(d, IDOK);
+        });
+        Click(users, ID_USER_ADD);
+    }
+
+    TestHost host;
+    std::string file;
+};
+
+TEST_F(UsersDialog, RefusesToOpenForAReaderOrAStaleLogin)
+{
+    struct Case {
+        const char* what;
+        std::string user, password, file;
+    };
+    const Case cases[] = {
+        {"reader", "bob", "b", ""},
+        {"wrong password", "carol", "x", ""},
+        {"missing file", "carol", "c", TestFolder() + "gone.vn"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        host.messages.clear();
+        LogIn(c.user, c.password);
+        if (!c.file.empty()) host.login.file = c.file;
+        CUsersDlg dialog(host);
+        EXPECT_EQ(dialog.Run(nullptr), -1);
+        ASSERT_EQ(host.MessageIds(), std::vector<UINT>{IDS_LOAD_FILE_FAILED});
+        EXPECT_EQ(host.messages[0].first, host.login.file);
+        EXPECT_EQ(host.shownAnimated, 0);
+    }
+}
+
+TEST_F(UsersDialog, ListsAndAddsUsersComparingNamesExactly)
+{
+    CUsersDlg dialog(host);
+    host.Then([&](HWND d) {
+        EXPECT_EQ(Rows(d), (std::vector<std::string>{"admin:Read-Write", "bob:Read-Only", "carol:Read-Write"}));
+        AddUser(d, "Bob", "pw", "pw", false);
+        EXPECT_TRUE(host.messages.empty());
+        AddUser(d, "bob", "pw", "pw", true);
+        EXPECT_EQ(host.MessageIds(), std::vector<UINT>{IDS_USER_EXISTS});
+        EXPECT_EQ(host.messages.at(0).first, "bob");
+        EXPECT_EQ(Rows(d).size(), 4u);
+
+        // Input errors keep the New user dialog open: too short a name, then
+        // passwords that differ (both fields emptied), then the fix.
+        host.messages.clear();
+        host.Then([&](HWND n) {
+            SetText(n, IDC_USER_NAME, "x");
+            Click(n, IDOK);
+            EXPECT_TRUE(HasFocus(n, IDC_USER_NAME));
+            SetText(n, IDC_USER_NAME, "xy");
+            SetText(n, IDC_USER_PASSWORD, "one");
+            SetText(n, IDC_USER_PASSWORD_AGAIN, "One");
+            Click(n, IDOK);
+            EXPECT_EQ(Text(n, IDC_USER_PASSWORD), "");
+            EXPECT_EQ(Text(n, IDC_USER_PASSWORD_AGAIN), "");
+            EXPECT_TRUE(HasFocus(n, IDC_USER_PASSWORD));
+            SetText(n, IDC_USER_PASSWORD, "two");
+            SetText(n, IDC_USER_PASSWORD_AGAIN, "two");
+            CheckDlgButton(n, IDC_USER_READ_ONLY, BST_CHECKED);
+            Click(n, IDOK);
+        });
+        Click(d, ID_USER_ADD);
+        EXPECT_EQ(host.MessageIds(), (std::vector<UINT>{IDS_USER_NAME_TOO_SHORT, IDS_NEW_USER_PASSWORD_DIFF}));
+        std::vector<std::string> rows = Rows(d);
+        std::sort(rows.begin(), rows.end());  // the system's sort order of "bob" and "Bob" may vary
+        EXPECT_EQ(rows, (std::vector<std::string>{"Bob:Read-Write", "admin:Read-Write", "bob:Read-Only",
+                                                  "carol:Read-Write", "xy:Read-Only"}));
+        Click(d, ID_USERS_CLOSE);
+    });
+    EXPECT_EQ(dialog.Run(nullptr), 0);
+    EXPECT_EQ(host.shownAnimated, 1);  // the small dialogs do not fly to the tray
+    EXPECT_EQ(FileUsers(), (std::vector<std::string>{"admin/a/rw", "bob/b/r", "carol/c/rw", "Bob/pw/rw", "xy/two/r"}));
+}
+
+TEST_F(UsersDialog, EditsRightsAndNamesButNeverAdmin)
+{
+    CUsersDlg dialog(host);
+    host.Then([&](HWND d) {
+        SelectRow(d, "admin");
+        Click(d, ID_USER_EDIT);
+        EXPECT_EQ(host.MessageIds(), std::vector<UINT>{IDS_ADMIN_LOCKED});
+
+        host.messages.clear();
+        SelectRow(d, "bob");
+        host.Then([&](HWND p) {
+            EXPECT_EQ(Text(p, IDC_USER_NAME), "bob");
+            EXPECT_TRUE(Checked(p, IDC_USER_READ_ONLY));
+            SetText(p, IDC_USER_NAME, "b");
+            Click(p, IDOK);  // one character: refused
+            SetText(p, IDC_USER_NAME, "robert");
+            CheckDlgButton(p, IDC_USER_READ_ONLY, BST_UNCHECKED);
+            Click(p, IDOK);
+        });
+        Click(d, ID_USER_EDIT);
+        EXPECT_EQ(host.MessageIds(), std::vector<UINT>{IDS_USER_NAME_TOO_SHORT});
+        EXPECT_EQ(Rows(d), (std::vector<std::string>{"admin:Read-Write", "carol:Read-Write", "robert:Read-Write"}));
+
+        // Renaming onto another user's name is refused.
+        host.messages.clear();
+        SelectRow(d, "robert");
+        host.Then([&](HWND p) {
+            SetText(p, IDC_USER_NAME, "carol");
+            Click(p, IDOK);
+        });
+        Click(d, ID_USER_EDIT);
+        EXPECT_EQ(host.MessageIds(), std::vector<UINT>{IDS_USER_EXISTS});
+
+        // Set password: the two entries must agree; an empty one is allowed.
+        host.messages.clear();
+        SelectRow(d, "robert");
+        host.Then([&](HWND s) {
+            EXPECT_EQ(Text(s, IDC_SETPW_USER_NAME), "robert");
+            SetText(s, IDC_NEW_PASSWORD, "p1");
+            SetText(s, IDC_CONFIRM_PASSWORD, "p2");
+            Click(s, IDOK);
+            EXPECT_EQ(Text(s, IDC_NEW_PASSWORD), "");
+            EXPECT_TRUE(HasFocus(s, IDC_NEW_PASSWORD));
+            Click(s, IDOK);
+        });
+        Click(d, ID_USER_PASSWORD);
+        EXPECT_EQ(host.MessageIds(), std::vector<UINT>{IDS_PASSWORD_DIFF});
+    });
+    dialog.Run(nullptr);
+    EXPECT_EQ(FileUsers(), (std::vector<std::string>{"admin/a/rw", "robert//rw", "carol/c/rw"}));
+}
+
+TEST_F(UsersDialog, DeletingTheLoggedInUserRemovesTheAccountAtOnce)
+{
+    CUsersDlg dialog(host);
+    host.Then([&](HWND d) {
+        SelectRow(d, "carol");
+        Click(d, ID_USER_DELETE);
+        EXPECT_EQ(Rows(d), (std::vector<std::string>{"admin:Read-Write", "bob:Read-Only"}));
+        // The login no longer matches: further changes are refused.
+        SelectRow(d, "bob");
+        Click(d, ID_USER_DELETE);
+        EXPECT_EQ(host.MessageIds(), std::vector<UINT>{IDS_UPDATE_FILE_FAILED});
+        EXPECT_EQ(Rows(d).size(), 2u);
+    });
+    dialog.Run(nullptr);
+    EXPECT_EQ(FileUsers(), (std::vector<std::string>{"admin/a/rw", "bob/b/r"}));
+}
+
+}  // namespace
