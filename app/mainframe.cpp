@@ -195,6 +195,25 @@ void CMainFrame::OnEnableMenu()
     if (CVantrelApp* app = VantrelApp()) app->WriteProfileInt("Settings", "Enable", m_menusEnabled);
 }
 
+void CMainFrame::requestLogin()
+{
+    CVantrelApp* app = VantrelApp();
+    if (app == nullptr) return;
+    app->engineReady = 0;
+    // Shorter keys are filled up with 0xAB, longer ones cut after 8 bytes.
+    app->loginKey.resize(8, static_cast<char>(0xAB));
+    PostThreadMessageA(m_processThread.threadId(), TM_LOGIN, 0, 0);
+}
+
+void CMainFrame::requestLogout()
+{
+    CVantrelApp* app = VantrelApp();
+    if (app == nullptr) return;
+    app->engineReady = 0;
+    OutputDebugStringA("Vantrel logout!");
+    PostThreadMessageA(m_processThread.threadId(), TM_LOGOUT, 0, 0);
+}
+
 void CMainFrame::OnAbout()
 {
     if (m_aboutDialog.IsOpen()) {
@@ -210,6 +229,11 @@ bool CMainFrame::HandlesCommand(UINT id) const
     case ID_APP_ABOUT:
     case ID_APP_EXIT:
     case ID_ENABLE_MENU:
+    case ID_NEW_FILE:
+    case ID_LOGIN:
+    case ID_USERS:
+    case ID_CHANGE_PASSWORD:
+    case ID_DELETE_MENU:
     case ID_HELP_FINDER:
     case ID_DEFAULT_HELP:
     case ID_HELP:
@@ -231,9 +255,6 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
         std::string text;
         if (AhLoadString(app != nullptr && app->loggedIn.load() ? IDS_MENU_LOGOUT : IDS_MENU_LOGIN, text))
             ui.SetText(text);
-        // Logging in comes with the login dialog; until then it is offered
-        // but not available.
-        ui.Enable(false);
         return true;
     }
     default:
@@ -253,6 +274,21 @@ bool CMainFrame::OnCommand(UINT id, UINT, HWND)
         return true;
     case ID_ENABLE_MENU:
         OnEnableMenu();
+        return true;
+    case ID_NEW_FILE:
+        m_dialogs.OnNewFile();
+        return true;
+    case ID_LOGIN:
+        m_dialogs.OnLogin();
+        return true;
+    case ID_USERS:
+        m_dialogs.OnUsers();
+        return true;
+    case ID_CHANGE_PASSWORD:
+        m_dialogs.OnChangePassword();
+        return true;
+    case ID_DELETE_MENU:
+        m_dialogs.OnDeleteMenu();
         return true;
     case ID_HELP_FINDER:
     case ID_DEFAULT_HELP:

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/aboutdlg.h"
+#include "app/framedialogs.h"
 #include "app/hookevent.h"
 #include "app/hookqueue.h"
 #include "app/messagewnd.h"
@@ -29,6 +30,11 @@ public:
     void startHookReports() override;
 
     bool menusEnabled() const { return m_menusEnabled != 0; }
+    // Any thread, after the login values are set: the worker loads the
+    // menu of the login values (the item key is made exactly 8 bytes).
+    void requestLogin();
+    // Any thread: the worker drops the menu and logs out.
+    void requestLogout();
     HWND messageWindow() const { return m_messageWindow.m_hWnd; }
 
     bool OnUpdateCommand(CCmdUI& ui) override;
@@ -62,6 +68,7 @@ private:
     CProcessThread m_processThread;
     CSystemTray m_trayIcon;
     CAboutDlg m_aboutDialog;
+    CFrameDialogs m_dialogs{*this};
     CHookEventQueue m_hookEventQueue;
     MSG m_wakeMessage = {};
     HMODULE m_hookLibrary = nullptr;
