@@ -1,0 +1,373 @@
+#include "menuview/menuwnd.h"
+
+#include "menudoc/menulist.h"
+#include "menuview/menuhost.h"
+
+#include <windowsx.h>
+
+namespace {
+
+// WS_EX_DLGMODALFRAME | WS_EX_NOPARENTNOTIFY | WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE
+const DWORD kMenuExStyle = 0x18D;
+
+POINT PointOf(LPARAM value)
+{
+    return POINT{GET_X_LPARAM(value), GET_Y_LPARAM(value)};
+}
+
+LPARAM ValueOf(POINT point)
+{
+    return MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y));
+}
+
+}  // namespace
+
+CMenuWnd::~CMenuWnd()
+{
+    if (m_host != nullptr && m_registered != nullptr) m_host->unregisterMenuWindow(m_registered);
+}
+
+bool CMenuWnd::create(HWND owner, CMenuList* list, CMenuWnd* parent, int indexInParent)
+{
+    if (m_host == nullptr || list == nullptr) return false;
+    if (m_hWnd != nullptr) close();
+    m_list = list;
+    m_windowRect = LayoutMenu(*list, m_host->metrics(),
+                              [this](const std::string& text) { return m_host->measureText(text); });
+    m_height = m_windowRect.bottom - m_windowRect.top;
+    const RECT initial = {0, 0, 1, 1};
+    if (!CreateEx(kMenuExStyle, m_host->menuClassName(), "CMenuWnd", WS_POPUP | WS_CLIPSIBLINGS, initial, owner,
+                  0))
+        return false;
+    m_parentWindow = parent;
+    m_indexInParent = indexInParent;
+    return true;
+}
+
+bool CMenuWnd::showRoot(CMenuList* list, HWND owner, const RECT& anchor, POINT click)
+{
+    if (!create(owner, list, nullptr, -1)) return false;
+    const RECT placed = PlaceRoot(anchor, click.y, m_height, m_host->screenHeight());
+    StretchRootItems(*list, placed.right - placed.left);
+    m_windowRect = placed;
+    SetWindowPos(m_hWnd, HWND_TOPMOST, placed.left, placed.top, placed.right - placed.left,
+                 placed.bottom - placed.top, SWP_NOACTIVATE);
+    ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);
+    m_isShown = 1;
+    return true;
+}
+
+void CMenuWnd::close()
+{
+    if (m_host != nullptr) {
+        m_host->cancelHoverDelay(this);
+        if (m_registered != nullptr) m_host->unregisterMenuWindow(m_registered);
+    }
+    m_registered = nullptr;
+    m_isShown = 0;
+    if (m_list != nullptr) m_list->currentIndex = -1;
+    CloseChild();
+    if (m_hWnd != nullptr) DestroyWindow();
+    m_parentWindow = nullptr;
+    m_indexInParent = -1;
+}
+
+void CMenuWnd::CloseChild()
+{
+    if (m_childWindow == nullptr) return;
+    CMenuWnd* child = m_childWindow;
+    m_childWindow = nullptr;
+    child->close();
+    if (m_host != nullptr) m_host->returnMenuWindow(child);
+}
+
+void CMenuWnd::setHighlight(int index)
+{
+    if (m_list == nullptr) return;
+    m_list->currentIndex = index;
+    if (m_hWnd != nullptr) InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+int CMenuWnd::highlightIndex() const
+{
+    return m_list != nullptr ? m_list->currentIndex : -1;
+}
+
+int CMenuWnd::hitTest(POINT point) const
+{
+    return m_list != nullptr ? HitTestItems(*m_list, point.x, point.y) : -1;
+}
+
+void CMenuWnd::ForgetMouse()
+{
+    m_lastMouse = POINT{-1, -1};
+    m_hoverPoint = POINT{-1, -1};
+    m_openedIndex = -1;
+    m_hoverIndex = -1;
+}
+
+void CMenuWnd::clearHighlights()
+{
+    for (CMenuWnd* window = this; window != nullptr; window = window->m_childWindow) {
+        window->setHighlight(-1);
+        window->ForgetMouse();
+    }
+}
+
+LRESULT CMenuWnd::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        OnCreate();
+        return 0;
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;
+    case WM_MOUSEMOVE:
+        OnMouseMove(PointOf(lParam));
+        return 0;
+    case WM_LBUTTONDOWN:
+        OnButtonDown(wParam);
+        return 0;
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+        return 0;
+    case WM_COMMAND:
+        return 1;
+    case WM_MOUSEHOVER:
+        OnMouseHover();
+        return 0;
+    case MW_ACTIVATE_ITEM:
+        OnActivateItem(PointOf(lParam));
+        return 0;
+    case MW_RESET_INDEXES:
+        m_openedIndex = -1;
+        m_hoverIndex = -1;
+        return 0;
+    case MW_OPEN_SUBMENU:
+        OnOpenSubmenu(PointOf(static_cast<LPARAM>(wParam)));
+        return 0;
+    case WM_NCDESTROY:
+        // Also when the system destroys the window with its owner.
+        if (m_host != nullptr && m_registered != nullptr) m_host->unregisterMenuWindow(m_registered);
+        m_registered = nullptr;
+        m_isShown = 0;
+        break;
+    default:
+        break;
+    }
+    return CWnd::OnMessage(message, wParam, lParam);
+}
+
+void CMenuWnd::OnCreate()
+{
+    ForgetMouse();
+    m_registered = m_hWnd;
+    if (m_host != nullptr) m_host->registerMenuWindow(m_hWnd, this);
+}
+
+void CMenuWnd::OnMouseMove(POINT point)
+{
+    if (m_host == nullptr || m_list == nullptr || !m_host->engineReady()) return;
+    if (point.x == m_lastMouse.x && point.y == m_lastMouse.y) return;
+    m_lastMouse = point;
+
+    // The items that lead here stay highlighted while the mouse is below them.
+    for (CMenuWnd* window = this; window->m_parentWindow != nullptr; window = window->m_parentWindow) {
+        CMenuWnd* parent = window->m_parentWindow;
+        if (parent->highlightIndex() != window->m_indexInParent) {
+            parent->m_hoverIndex = window->m_indexInParent;
+            parent->setHighlight(window->m_indexInParent);
+        }
+    }
+
+    const int hit = hitTest(point);
+    m_lastHitIndex = hit;
+    if (hit < 0) return;
+
+    CMenuWnd* waiting = m_host->hoverWindow();
+    if (hit == m_hoverIndex && (waiting == nullptr || waiting == this)) {
+        // Back on the item whose submenu is open: the submenu stays, its
+        // highlights go.
+        for (CMenuWnd* below = m_childWindow; below != nullptr; below = below->m_childWindow) {
+            if (below->highlightIndex() >= 0) {
+                below->setHighlight(-1);
+                below->ForgetMouse();
+            }
+        }
+        return;
+    }
+    m_hoverIndex = hit;
+    m_hoverPoint = point;
+    if (m_list->items[hit]->separator != 0) return;
+    setHighlight(hit);
+    m_host->startHoverDelay(this);
+}
+
+void CMenuWnd::OnMouseHover()
+{
+    if (m_host == nullptr || !m_host->engineReady()) return;
+    if (m_hoverIndex >= 0) {
+        PostMessageA(m_hWnd, WM_LBUTTONDOWN, kHoverClick, ValueOf(m_hoverPoint));
+    } else if (m_childWindow != nullptr) {
+        CloseChild();
+        m_openedIndex = -1;
+    }
+}
+
+void CMenuWnd::OnButtonDown(WPARAM marker)
+{
+    // The button acts on the item the mouse rested on, not on where it went
+    // down: routed clicks and hover clicks carry no reliable point.
+    if (m_host == nullptr || m_list == nullptr || !m_host->engineReady()) return;
+    if (m_hoverIndex < 0 || m_hoverIndex >= m_list->count()) return;
+    const CMenuItem* item = m_list->items[m_hoverIndex];
+    if (item->separator != 0) return;
+    const bool realClick = marker != kHoverClick;
+
+    if (m_childWindow != nullptr) {
+        if (realClick) m_host->cancelHoverDelay(this);
+        if (item->submenu != nullptr && m_childWindow->m_list == item->submenu) {
+            m_childWindow->CloseChild();
+            SendMessageA(m_childWindow->m_hWnd, MW_RESET_INDEXES, 0, 0);
+            m_childWindow->setHighlight(-1);
+            return;
+        }
+        CloseChild();
+        m_openedIndex = -1;
+    }
+    if (realClick || (item->hasSubmenu != 0 && highlightIndex() >= 0))
+        PostMessageA(m_hWnd, MW_ACTIVATE_ITEM, 1, ValueOf(m_hoverPoint));
+}
+
+void CMenuWnd::OnActivateItem(POINT point)
+{
+    if (m_host == nullptr || m_list == nullptr || !m_host->engineReady()) return;
+    const int index = hitTest(point);
+    if (index < 0 || index == m_openedIndex) return;
+    m_openedIndex = index;
+    CMenuItem* item = m_list->items[index];
+    if (item->separator != 0) return;
+    if (item->hasSubmenu != 0) {
+        SendMessageA(m_hWnd, MW_OPEN_SUBMENU, static_cast<WPARAM>(ValueOf(point)), 0);
+        return;
+    }
+    m_host->itemChosen(item);
+}
+
+void CMenuWnd::OnOpenSubmenu(POINT point)
+{
+    if (m_host == nullptr || m_list == nullptr) return;
+    const int index = hitTest(point);
+    if (index < 0) return;
+    CMenuItem* item = m_list->items[index];
+    // An item marked as opening a submenu may have none to show.
+    if (item->hasSubmenu == 0 || item->submenu == nullptr || item->submenu->count() == 0) return;
+    CloseChild();
+
+    RECT anchor = item->bounds;
+    MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(&anchor), 2);
+
+    CMenuWnd* child = m_host->takeMenuWindow();
+    child->bind(m_host);
+    m_childWindow = child;
+    if (!child->create(m_hWnd, item->submenu, this, index)) {
+        m_childWindow = nullptr;
+        m_host->returnMenuWindow(child);
+        return;
+    }
+    const long width = child->m_windowRect.right - child->m_windowRect.left;
+    const long height = child->m_windowRect.bottom - child->m_windowRect.top;
+    long left = 0;
+    long top = 0;
+    // Where none fits it stays at the corner it was created in, at full size.
+    PlaceSubmenu(anchor, width, height, m_host->desktopRect(), left, top);
+    child->m_windowRect = RECT{left, top, left + width, top + height};
+    SetWindowPos(child->m_hWnd, HWND_TOPMOST, left, top, width, height, SWP_NOACTIVATE);
+    ShowWindow(child->m_hWnd, SW_SHOWNOACTIVATE);
+    child->m_isShown = 1;
+}
+
+void CMenuWnd::OnPaint()
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(m_hWnd, &ps);
+    if (dc == nullptr) return;
+    RECT client;
+    GetClientRect(m_hWnd, &client);
+    HDC memory = CreateCompatibleDC(dc);
+    HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right > 0 ? client.right : 1, client.bottom > 0 ? client.bottom : 1);
+    if (memory != nullptr && bitmap != nullptr) {
+        HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
+        HGDIOBJ oldFont = SelectObject(memory, m_host->menuFont());
+        FillRect(memory, &client, GetSysColorBrush(COLOR_MENU));
+        if (m_list != nullptr) {
+            for (int i = 0; i < m_list->count(); ++i) DrawItem(memory, *m_list->items[i], i == m_list->currentIndex);
+        }
+        BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+               ps.rcPaint.bottom - ps.rcPaint.top, memory, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+        SelectObject(memory, oldFont);
+        SelectObject(memory, oldBitmap);
+    }
+    if (bitmap != nullptr) DeleteObject(bitmap);
+    if (memory != nullptr) DeleteDC(memory);
+    EndPaint(m_hWnd, &ps);
+}
+
+void CMenuWnd::DrawItem(HDC dc, const CMenuItem& item, bool selected)
+{
+    const MenuMetrics& metrics = m_host->metrics();
+    RECT bounds = item.bounds;
+    const COLORREF text = GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT);
+    FillRect(dc, &bounds, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_MENU));
+
+    if (item.separator != 0) {
+        RECT line = bounds;
+        line.left += 1;
+        line.right -= 1;
+        line.bottom = line.top + (bounds.bottom - bounds.top) / 2 + 1;
+        DrawEdge(dc, &line, EDGE_ETCHED, BF_BOTTOM);
+        return;
+    }
+
+    const HICON icon = m_list->isRoot != 0 ? m_host->rootIcon() : item.icon;
+    if (icon != nullptr)
+        DrawIconEx(dc, bounds.left + 1, bounds.top, icon, metrics.iconWidth, metrics.iconHeight, 0, nullptr, DI_NORMAL);
+
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, text);
+    if (item.isPlaceholder != 0) {
+        RECT focus = bounds;
+        InflateRect(&focus, -2, -2);
+        DrawFocusRect(dc, &focus);
+    } else {
+        RECT caption = bounds;
+        caption.left = bounds.left + metrics.itemHeight + 3;
+        caption.bottom = bounds.bottom - 3;
+        DrawTextA(dc, item.caption.c_str(), static_cast<int>(item.caption.size()), &caption,
+                  DT_SINGLELINE | DT_BOTTOM);
+    }
+
+    if (item.hasSubmenu != 0) {
+        const int side = metrics.checkWidth;
+        const int inset = side * 3 / 10;
+        const int left = bounds.right - side + inset;
+        const int top = bounds.top + (bounds.bottom - bounds.top - side) / 2 + inset;
+        const int width = side - 2 * inset;
+        const int height = side - 2 * inset;
+        const POINT arrow[3] = {{left, top}, {left + width / 2, top + height / 2}, {left, top + height / 2 + height / 2}};
+        HPEN pen = CreatePen(PS_SOLID, 1, text);
+        HBRUSH brush = CreateSolidBrush(text);
+        HGDIOBJ oldPen = SelectObject(dc, pen);
+        HGDIOBJ oldBrush = SelectObject(dc, brush);
+        Polygon(dc, arrow, 3);
+        SelectObject(dc, oldBrush);
+        SelectObject(dc, oldPen);
+        DeleteObject(brush);
+        DeleteObject(pen);
+    }
+}

@@ -1,0 +1,294 @@
+// The menu window with real windows: a test host stands in for the worker
+// thread, and the test posts the mouse messages the routing would post.
+#include "menuview/menuhost.h"
+#include "menuview/menuwnd.h"
+
+#include "menudoc/menudocument.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+class TestHost : public CMenuWndHost {
+public:
+    bool engineReady() const override { return ready; }
+    void itemChosen(CMenuItem* item) override { chosen.push_back(item); }
+
+    bool ready = true;
+    std::vector<CMenuItem*> chosen;
+    int timerStarts = 0;
+    bool timerRunning = false;
+
+protected:
+    void startHoverTimer(UINT) override
+    {
+        ++timerStarts;
+        timerRunning = true;
+    }
+    void killHoverTimer(bool) override { timerRunning = false; }
+};
+
+void Pump()
+{
+    MSG msg;
+    for (int round = 0; round < 5; ++round) {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Sleep(1);
+    }
+}
+
+LPARAM At(const CMenuItem* item)
+{
+    return MAKELPARAM(item->bounds.left + 30, (item->bounds.top + item->bounds.bottom) / 2);
+}
+
+class MenuWndTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(host.initMenuWindows(LoadIcon(nullptr, IDI_APPLICATION)));
+        // The real pointer stays off the menus: only the test moves over them.
+        SetCursorPos(0, 0);
+        root = document.newMenu(nullptr);
+        root->isRoot = 1;
+        tools = Add(root, "Tools");
+        Add(root, "", 1);
+        Add(root, "Greeting");
+        tools->hasSubmenu = 1;
+        tools->submenu = document.newMenu(tools);
+        deeper = Add(tools->submenu, "Deeper");
+        deeper->hasSubmenu = 1;
+        deeper->submenu = document.newMenu(deeper);
+        Add(deeper->submenu, "Deepest");
+        leaf = Add(tools->submenu, "Leaf");
+
+        const WNDCLASSA wc = {0, DefWindowProcA, 0, 0, GetModuleHandleA(nullptr), nullptr, nullptr, nullptr, nullptr,
+                              "MenuWndTestOwner"};
+        RegisterClassA(&wc);
+        owner = CreateWindowExA(0, "MenuWndTestOwner", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 300, 200,
+                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(nullptr, owner);
+        SetForegroundWindow(owner);
+        SetFocus(owner);
+        Pump();
+    }
+    void TearDown() override
+    {
+        if (host.rootWindow().isShown()) host.rootWindow().close();
+        DestroyWindow(owner);
+    }
+    CMenuItem* Add(CMenuList* list, const char* caption, int separator = 0)
+    {
+        CMenuItem* item = list->appendNew(0);
+        item->caption = caption;
+        item->separator = separator;
+        return item;
+    }
+    CMenuWnd& Root() { return host.rootWindow(); }
+    void ShowRoot()
+    {
+        const RECT anchor = {200, 300, 420, 400};
+        ASSERT_TRUE(Root().showRoot(root, owner, anchor, POINT{210, 310}));
+        Pump();
+    }
+    // The mouse rests on `item` of `window` and the delay ends.
+    void Hover(CMenuWnd& window, const CMenuItem* item)
+    {
+        PostMessageA(window.m_hWnd, WM_MOUSEMOVE, 0, At(item));
+        Pump();
+        ASSERT_EQ(&window, host.hoverWindow());
+        host.onHoverDelayEnded();
+        Pump();
+    }
+
+    TestHost host;
+    CMenuDocument document;
+    CMenuList* root = nullptr;
+    CMenuItem* tools = nullptr;
+    CMenuItem* deeper = nullptr;
+    CMenuItem* leaf = nullptr;
+    HWND owner = nullptr;
+};
+
+TEST_F(MenuWndTest, RootShowsAgainstTheAnchorWithoutTakingActivationOrFocus)
+{
+    ShowRoot();
+    CMenuWnd& menu = Root();
+    ASSERT_TRUE(menu.isShown());
+    EXPECT_TRUE(IsWindowVisible(menu.m_hWnd));
+    EXPECT_TRUE(host.isMenuWindow(menu.m_hWnd));
+
+    // Click in the anchor's upper half: the menu sits above the anchor, as wide.
+    RECT placed;
+    GetWindowRect(menu.m_hWnd, &placed);
+    const int height = 2 * host.metrics().itemHeight + host.metrics().separatorHeight + 6;
+    EXPECT_EQ(200, placed.left);
+    EXPECT_EQ(420, placed.right);
+    EXPECT_EQ(300 - height, placed.top);
+    EXPECT_EQ(300, placed.bottom);
+
+    EXPECT_EQ(owner, GetForegroundWindow());
+    EXPECT_EQ(owner, GetFocus());
+    EXPECT_EQ(MA_NOACTIVATE, SendMessageA(menu.m_hWnd, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(owner),
+                                          MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)));
+    const LONG_PTR exStyle = GetWindowLongPtrA(menu.m_hWnd, GWL_EXSTYLE);
+    EXPECT_NE(0, exStyle & WS_EX_TOPMOST);
+    EXPECT_NE(0, exStyle & WS_EX_TOOLWINDOW);
+
+    const HWND handle = menu.m_hWnd;
+    menu.close();
+    EXPECT_FALSE(IsWindow(handle));
+    EXPECT_FALSE(host.isMenuWindow(handle));
+    EXPECT_FALSE(menu.isShown());
+}
+
+TEST_F(MenuWndTest, HoverOpensSubmenusAndOnlyAClickChoosesALeaf)
+{
+    ShowRoot();
+    // A leaf of the root is only highlighted by hovering.
+    CMenuItem* greeting = root->items[2];
+    Hover(Root(), greeting);
+    EXPECT_EQ(2, Root().highlightIndex());
+    EXPECT_TRUE(host.chosen.empty());
+    EXPECT_EQ(nullptr, Root().childWindow());
+
+    Hover(Root(), tools);
+    CMenuWnd* child = Root().childWindow();
+    ASSERT_NE(nullptr, child);
+    EXPECT_TRUE(IsWindowVisible(child->m_hWnd));
+    EXPECT_TRUE(host.isMenuWindow(child->m_hWnd));
+    EXPECT_EQ(tools->submenu, child->list());
+    // To the right of its item, tops aligned.
+    RECT rootRect, childRect, toolsRect = tools->bounds;
+    GetWindowRect(Root().m_hWnd, &rootRect);
+    GetWindowRect(child->m_hWnd, &childRect);
+    MapWindowPoints(Root().m_hWnd, nullptr, reinterpret_cast<POINT*>(&toolsRect), 2);
+    EXPECT_EQ(toolsRect.right, childRect.left);
+    EXPECT_EQ(toolsRect.top, childRect.top);
+    EXPECT_EQ(owner, GetForegroundWindow());
+
+    PostMessageA(child->m_hWnd, WM_MOUSEMOVE, 0, At(leaf));
+    PostMessageA(child->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, At(leaf));
+    Pump();
+    ASSERT_EQ(1u, host.chosen.size());
+    EXPECT_EQ(leaf, host.chosen[0]);
+    // The path to the chosen item stays highlighted.
+    EXPECT_EQ(0, Root().highlightIndex());
+}
+
+TEST_F(MenuWndTest, MovingOnWithinTheDelayReplacesItAndHoveringALeafClosesTheOpenSubmenu)
+{
+    ShowRoot();
+    Hover(Root(), tools);
+    ASSERT_NE(nullptr, Root().childWindow());
+
+    // Onto the submenu's first item, then on to its second within the delay:
+    // the delay restarts for the same window and one hover follows.
+    CMenuWnd* child = Root().childWindow();
+    PostMessageA(child->m_hWnd, WM_MOUSEMOVE, 0, At(deeper));
+    PostMessageA(child->m_hWnd, WM_MOUSEMOVE, 0, At(leaf));
+    Pump();
+    EXPECT_EQ(child, host.hoverWindow());
+    host.onHoverDelayEnded();
+    Pump();
+    EXPECT_EQ(nullptr, child->childWindow());
+    EXPECT_EQ(1, child->highlightIndex());
+    EXPECT_EQ(nullptr, host.hoverWindow());
+
+    // Back in the root on a leaf: after the delay the submenu closes.
+    Hover(Root(), root->items[2]);
+    EXPECT_EQ(nullptr, Root().childWindow());
+    EXPECT_EQ(1u, host.pooledWindowCount());
+}
+
+TEST_F(MenuWndTest, CancellingAnotherWindowsDelayLeavesTheRunningOneAlone)
+{
+    ShowRoot();
+    Hover(Root(), tools);
+    CMenuWnd* child = Root().childWindow();
+    ASSERT_NE(nullptr, child);
+    PostMessageA(child->m_hWnd, WM_MOUSEMOVE, 0, At(leaf));
+    Pump();
+    host.cancelHoverDelay(&Root());
+    EXPECT_EQ(child, host.hoverWindow());
+    EXPECT_TRUE(host.timerRunning);
+    host.cancelHoverDelay(child);
+    EXPECT_EQ(nullptr, host.hoverWindow());
+    EXPECT_FALSE(host.timerRunning);
+}
+
+TEST_F(MenuWndTest, BackOnTheOpenItemClearsTheChainAndClickingItClosesTheGrandchild)
+{
+    ShowRoot();
+    Hover(Root(), tools);
+    CMenuWnd* child = Root().childWindow();
+    ASSERT_NE(nullptr, child);
+    Hover(*child, deeper);
+    ASSERT_NE(nullptr, child->childWindow());
+
+    // Back on the root's open item: the submenu keeps its child but loses
+    // its highlight. (A move to the same point as before would be ignored.)
+    PostMessageA(Root().m_hWnd, WM_MOUSEMOVE, 0, At(tools) + 1);
+    Pump();
+    EXPECT_EQ(-1, child->highlightIndex());
+    EXPECT_NE(nullptr, child->childWindow());
+
+    // A click on it closes the submenu's own child.
+    PostMessageA(child->m_hWnd, WM_MOUSEMOVE, 0, At(deeper));
+    Pump();
+    PostMessageA(Root().m_hWnd, WM_MOUSEMOVE, 0, At(tools) + 2);
+    PostMessageA(Root().m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, At(tools));
+    Pump();
+    EXPECT_EQ(child, Root().childWindow());
+    EXPECT_EQ(nullptr, child->childWindow());
+    EXPECT_EQ(-1, child->highlightIndex());
+    EXPECT_TRUE(host.chosen.empty());
+}
+
+TEST_F(MenuWndTest, SeparatorsAndABusyEngineTakeNoInput)
+{
+    CMenuList* lines = document.newMenu(nullptr);
+    Add(lines, "", 1);
+    Add(lines, "", 1);
+    const RECT anchor = {200, 300, 420, 400};
+    ASSERT_TRUE(Root().showRoot(lines, owner, anchor, POINT{210, 390}));
+    Pump();
+    PostMessageA(Root().m_hWnd, WM_MOUSEMOVE, 0, At(lines->items[1]));
+    PostMessageA(Root().m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, At(lines->items[1]));
+    Pump();
+    EXPECT_EQ(-1, Root().highlightIndex());
+    EXPECT_EQ(nullptr, host.hoverWindow());
+    EXPECT_TRUE(host.chosen.empty());
+    Root().close();
+
+    ShowRoot();
+    host.ready = false;
+    PostMessageA(Root().m_hWnd, WM_MOUSEMOVE, 0, At(root->items[2]));
+    PostMessageA(Root().m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, At(root->items[2]));
+    Pump();
+    EXPECT_EQ(-1, Root().highlightIndex());
+    EXPECT_TRUE(host.chosen.empty());
+}
+
+TEST_F(MenuWndTest, PaintsTheHighlightInTheSystemColour)
+{
+    ShowRoot();
+    PostMessageA(Root().m_hWnd, WM_MOUSEMOVE, 0, At(root->items[2]));
+    Pump();
+    UpdateWindow(Root().m_hWnd);
+    HDC dc = GetDC(Root().m_hWnd);
+    const CMenuItem* item = root->items[2];
+    // Right of the caption, inside the highlighted item; and in the plain one.
+    const COLORREF lit = GetPixel(dc, item->bounds.right - 4, item->bounds.top + 2);
+    const COLORREF plain = GetPixel(dc, root->items[0]->bounds.right - 30, root->items[0]->bounds.top + 2);
+    ReleaseDC(Root().m_hWnd, dc);
+    EXPECT_EQ(GetSysColor(COLOR_HIGHLIGHT), lit);
+    EXPECT_EQ(GetSysColor(COLOR_MENU), plain);
+}
+
+}  // namespace
