@@ -210,8 +210,14 @@ void CMainFrame::requestLogout()
     CVantrelApp* app = VantrelApp();
     if (app == nullptr) return;
     app->engineReady = 0;
+    m_processThread.KillThreadTimer(kTimerIdleLogout, 1);
     OutputDebugStringA("Vantrel logout!");
     PostThreadMessageA(m_processThread.threadId(), TM_LOGOUT, 0, 0);
+}
+
+bool CMainFrame::dialogOpen() const
+{
+    return m_hWnd != nullptr && lastPopupOf(m_hWnd) != m_hWnd;
 }
 
 void CMainFrame::OnAbout()

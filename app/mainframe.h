@@ -32,9 +32,12 @@ public:
     bool menusEnabled() const { return m_menusEnabled != 0; }
     // Any thread, after the login values are set: the worker loads the
     // menu of the login values (the item key is made exactly 8 bytes).
-    void requestLogin();
+    void requestLogin() override;
     // Any thread: the worker drops the menu and logs out.
-    void requestLogout();
+    void requestLogout() override;
+    HWND frameWindow() const override { return m_hWnd; }
+    IShellDispatch* shellDispatch() const override { return m_shellDispatch; }
+    bool dialogOpen() const override;
     HWND messageWindow() const { return m_messageWindow.m_hWnd; }
 
     bool OnUpdateCommand(CCmdUI& ui) override;

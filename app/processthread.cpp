@@ -1,14 +1,56 @@
 #include "app/processthread.h"
 
+#include "accounts/descipher.h"
+#include "ahcommon/packet.h"
 #include "app/appmessages.h"
+#include "app/traymenu.h"
+#include "app/vantrelapp.h"
 #include "framework/sentwait.h"
+#include "lang/resource.h"
+
+#include <cstring>
+
+namespace {
+
+// The pop-up menus the run-time menus attach to, by the three searches:
+// A, a visible top-level window of that class with no owner; B, a visible
+// one whose owner is of another class; C, any visible one. The system's
+// pop-up menu class "#32768" is unowned on Windows, but Wine gives it the
+// owning program's window as parent, so it is searched as A and as C.
+// No other toolkit's pop-up class could be verified here, so B is unused.
+const char kPopupClassA[] = "#32768";
+const char kPopupClassB[] = "";
+const char kPopupClassC[] = "#32768";
+
+const DWORD kPopupTimeout = 2;  // ms; a hung program must not hold the worker
+
+CVantrelApp* App()
+{
+    return VantrelApp();
+}
+
+long long MicrosecondsSince(const LARGE_INTEGER& start)
+{
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return (now.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart;
+}
+
+}  // namespace
 
 const CRuntimeThread CProcessThread::classCProcessThread = {"CProcessThread"};
 
-CProcessThread::CProcessThread() : m_menusClosedEvent(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
+CProcessThread::CProcessThread()
+    : m_menusClosedEvent(CreateEventA(nullptr, FALSE, FALSE, nullptr)), m_router(*this)
+{
+}
 
 CProcessThread::~CProcessThread()
 {
+    releaseMenuWindows();
+    if (m_document.rootMenu != nullptr) m_document.deleteMenu(m_document.rootMenu);
+    m_document.rootMenu = nullptr;
     if (m_menusClosedEvent != nullptr) CloseHandle(m_menusClosedEvent);
 }
 
@@ -23,7 +65,14 @@ bool CProcessThread::FirstestProcess()
     // Owning a message queue before anyone posts to this thread.
     MSG msg;
     PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    CVantrelApp* app = App();
+    if (!initMenuWindows(app != nullptr ? app->appIcon : nullptr)) return false;
     m_owner->startHookReports();
+    m_router.setForeignPopup(nullptr);
+    m_router.setAnchorWindow(nullptr);
+    m_launcher.setShell(m_owner->shellDispatch());
+    m_document.parse(std::string(), ItemKey());
+    SetThreadTimer(kTimerStartup, 130, 0);
     return true;
 }
 
@@ -45,30 +94,104 @@ void CProcessThread::Running()
         case TM_EVENT_MESSAGES:
             DoEventMessage();
             break;
+        case TM_LOGIN:
+            OnLogin();
+            break;
+        case TM_LOGOUT:
+            OnLogout();
+            break;
         default:
             break;
         }
     }
 }
 
-void CProcessThread::LastestProcess() {}
+void CProcessThread::LastestProcess()
+{
+    CloseRoot();
+    KillThreadTimer(kTimerIdleLogout, 1);
+    KillThreadTimer(kTimerHover, 1);
+    KillThreadTimer(kTimerStartup, 1);
+    if (m_document.rootMenu != nullptr) m_document.deleteMenu(m_document.rootMenu);
+    m_document.rootMenu = nullptr;
+    releaseMenuWindows();
+}
 
 void CProcessThread::TakeHookEvents()
 {
+    CVantrelApp* app = App();
+    const bool idleLogout = app != nullptr && app->loggedIn != 0 && app->autoLogoutMinutes > 0;
+    if (idleLogout) KillThreadTimer(kTimerIdleLogout, 1);
     // One wake-up may find several events (or none: an earlier wake-up took
     // them); a stop request ends the batch after the current event.
     if (CheckKillEvent()) return;
     while (m_owner->dequeueHookEvent(m_currentEvent)) {
+        QueryPerformanceCounter(&m_eventTakenAt);
         ++m_eventsTaken;
+        m_router.route(m_currentEvent);
         if (CheckKillEvent()) break;
     }
+    if (app != nullptr && !rootWindow().isShown() && app->loggedIn != 0 && app->autoLogoutMinutes > 0)
+        SetThreadTimer(kTimerIdleLogout, static_cast<UINT>(app->autoLogoutMinutes) * m_minute, 0);
+}
+
+bool CProcessThread::engineReady() const
+{
+    CVantrelApp* app = App();
+    return app == nullptr || app->engineReady != 0;
+}
+
+void CProcessThread::itemChosen(CMenuItem* item)
+{
+    if (m_owner != nullptr && m_owner->frameWindow() != nullptr)
+        SendMessageA(m_owner->frameWindow(), FM_SET_BUSY, 1, 0);
+    PostEventMessage(EV_EXECUTE_ITEM, reinterpret_cast<UINT_PTR>(item), 0);
+}
+
+UINT CProcessThread::OnEventMessage(_tagEMSG* msg)
+{
+    if (msg->message == EV_EXECUTE_ITEM) {
+        ExecuteItem(reinterpret_cast<CMenuItem*>(msg->wParam));
+        return 0;
+    }
+    if (msg->message == EV_CLOSE_MENUS) return CloseMenus();
+    return CSimpleThread::OnEventMessage(msg);
+}
+
+void CProcessThread::CloseRoot()
+{
+    if (!rootWindow().isShown()) return;
+    rootWindow().close();
+}
+
+void CProcessThread::ExecuteItem(CMenuItem* item)
+{
+    if (item != nullptr) {
+        CloseRoot();
+        const HWND popup = m_router.foreignPopup();
+        if (popup != nullptr && IsWindow(popup)) dismissPopup(popup);
+        const HWND anchor = m_router.anchorWindow();
+        if (anchor != nullptr && IsWindow(anchor)) TypeKeystrokes(anchor, item->keystrokes, item->pressEnter != 0, *this);
+        m_router.setAnchorWindow(nullptr);
+        launcher().run(*item);
+    }
+    if (m_owner != nullptr && m_owner->frameWindow() != nullptr)
+        PostMessageA(m_owner->frameWindow(), FM_SET_BUSY, 0, 0);
 }
 
 UINT CProcessThread::CloseMenus()
 {
-    // No menus are shown yet, so there is nothing to close but the signal.
+    const HWND popup = findForeignPopup();
+    m_router.setForeignPopup(popup);
+    CloseRoot();
+    m_router.setAnchorWindow(nullptr);
+    UINT closed = 0;
+    if (popup != nullptr && IsWindow(popup)) {
+        dismissPopup(popup);
+        closed = 1;
+    }
     SetEvent(m_menusClosedEvent);
-    return 0;
+    return closed;
 }
 
 void CProcessThread::closeMenusAndWait()
@@ -77,10 +200,257 @@ void CProcessThread::closeMenusAndWait()
     WaitHandlingSentMessages(m_menusClosedEvent);
 }
 
-UINT CProcessThread::OnEventMessage(_tagEMSG* msg)
+void CProcessThread::OnThreadTimer(UINT id, UINT_PTR)
 {
-    if (msg->message == EV_CLOSE_MENUS) return CloseMenus();
-    return CSimpleThread::OnEventMessage(msg);
+    switch (id) {
+    case kTimerHover:
+        onHoverDelayEnded();
+        break;
+    case kTimerIdleLogout:
+        KillThreadTimer(kTimerIdleLogout, 0);
+        // With a dialog open the next mouse event starts the time again.
+        if (m_owner != nullptr && !m_owner->dialogOpen()) {
+            MessageBeep(0);
+            m_owner->requestLogout();
+        }
+        break;
+    case kTimerStartup:
+        KillThreadTimer(kTimerStartup, 0);
+        StartupLoginCheck();
+        break;
+    default:
+        break;
+    }
+}
+
+void CProcessThread::startHoverTimer(UINT milliseconds)
+{
+    SetThreadTimer(kTimerHover, milliseconds, 0);
+}
+
+void CProcessThread::killHoverTimer(bool dropQueued)
+{
+    KillThreadTimer(kTimerHover, dropQueued ? 1 : 0);
+}
+
+void CProcessThread::StartupLoginCheck()
+{
+    CVantrelApp* app = App();
+    if (app == nullptr || m_owner == nullptr) return;
+    if (app->GetProfileInt("Settings", "AutoEnter", 0) != 1) return;
+    app->loginFile = app->resolveModuleRelative(app->getProfileText("Settings", "File", ""));
+    app->loginMenuName = app->getProfileText("Settings", "Vantrel", "");
+    app->loginUser = app->getProfileText("Settings", "User", "");
+    app->loginPassword = app->getProfileText("Settings", "Password", "");
+    std::string key = app->getProfileText("Settings", "Des", "");
+    if (!key.empty()) {
+        if (key.size() % 2 != 0) key.pop_back();
+        const std::string bytes = Bit16ToBit8(key);
+        std::string text;
+        CDesCipher cipher;
+        // A key of one character, or one that fails the check, is dropped.
+        if (cipher.decipherPaddedString(kProgramKey, bytes, text) != 1 || text.size() < 2) text.clear();
+        key = text;
+    }
+    app->loginKey = key;
+    int minutes = static_cast<int>(app->GetProfileInt("Settings", "AutoLogoutMin", 0));
+    if (minutes < 0) minutes = 0;
+    if (minutes > 99) minutes = 99;
+    app->autoLogoutMinutes = minutes;
+    m_owner->requestLogin();
+}
+
+void CProcessThread::ResetToDefaultTree()
+{
+    if (m_document.rootMenu != nullptr) m_document.deleteMenu(m_document.rootMenu);
+    m_document.rootMenu = nullptr;
+    m_document.parse(std::string(), ItemKey());
+}
+
+void CProcessThread::ClearLoginValues()
+{
+    CVantrelApp* app = App();
+    if (app == nullptr) return;
+    app->loginFile.clear();
+    app->loginMenuName.clear();
+    app->loginUser.clear();
+    app->loginPassword.clear();
+    app->loginKey.clear();
+}
+
+void CProcessThread::ReloadTrayMenu(const UINT* removed, int count)
+{
+    CVantrelApp* app = App();
+    if (app == nullptr || app->resourceLibrary == nullptr) return;
+    HMENU menu = LoadMenuA(app->resourceLibrary, MAKEINTRESOURCEA(IDR_TRAY_MENU));
+    if (menu == nullptr) return;
+    HMENU popup = GetSubMenu(menu, 0);
+    if (popup == nullptr) {
+        DestroyMenu(menu);
+        return;
+    }
+    trimTrayMenu(popup, removed, count);
+    // The tray menu is shown only while the engine is busy with it, never
+    // during a login, so the old one is free to go.
+    HMENU old = app->trayMenu;
+    app->trayPopup = popup;
+    app->trayMenu = menu;
+    if (old != nullptr) DestroyMenu(old);
+}
+
+void CProcessThread::OnLogin()
+{
+    CVantrelApp* app = App();
+    if (app == nullptr) return;
+    CloseRoot();
+    if (m_document.rootMenu != nullptr) m_document.deleteMenu(m_document.rootMenu);
+    m_document.rootMenu = nullptr;
+    app->decryptFailed = 0;
+    const bool loaded = m_document.load(app->loginFile, app->loginMenuName, app->loginUser, app->loginPassword,
+                                        ItemKey(app->loginKey));
+    if (loaded && m_document.decryptFailed == 0) {
+        const UINT writer[] = {ID_CHANGE_PASSWORD};
+        const UINT reader[] = {ID_OPEN_DESIGNER, ID_USERS, ID_DELETE_MENU};
+        if (m_document.canWrite())
+            ReloadTrayMenu(writer, 1);
+        else
+            ReloadTrayMenu(reader, 3);
+        app->loggedIn = 1;
+        m_document.close();
+        app->engineReady = 1;
+        return;
+    }
+    ResetToDefaultTree();
+    app->loggedIn = 0;
+    ClearLoginValues();
+    m_document.close();
+    MessageBeep(0xFFFFFFFF);
+    const HWND frame = m_owner != nullptr ? m_owner->frameWindow() : nullptr;
+    if (loaded) {
+        // The menu opened but the item key does not decipher its keystrokes.
+        app->decryptFailed = 1;
+        if (frame != nullptr) PostMessageA(frame, FM_SHOW_NOTICE, IDS_WRONG_ITEM_KEY, MB_ICONQUESTION);
+    } else if (frame != nullptr) {
+        PostMessageA(frame, WM_COMMAND, ID_LOGIN, 0);
+    }
+    app->engineReady = 1;
+}
+
+void CProcessThread::OnLogout()
+{
+    CVantrelApp* app = App();
+    if (app == nullptr) return;
+    CloseRoot();
+    ResetToDefaultTree();
+    app->loggedIn = 0;
+    ClearLoginValues();
+    const UINT loggedInOnly[] = {ID_OPEN_DESIGNER, ID_USERS, ID_CHANGE_PASSWORD, ID_DELETE_MENU};
+    ReloadTrayMenu(loggedInOnly, 4);
+    app->engineReady = 1;
+}
+
+HWND CProcessThread::findForeignPopup()
+{
+    for (HWND w = FindWindowExA(nullptr, nullptr, kPopupClassA, nullptr); w != nullptr;
+         w = FindWindowExA(nullptr, w, kPopupClassA, nullptr)) {
+        if (GetParent(w) == nullptr && IsWindowVisible(w)) return w;
+    }
+    if (kPopupClassB[0] != '\0') {
+        char ownerClass[260];
+        for (HWND w = FindWindowExA(nullptr, nullptr, kPopupClassB, nullptr); w != nullptr;
+             w = FindWindowExA(nullptr, w, kPopupClassB, nullptr)) {
+            HWND owner = GetParent(w);
+            if (owner == nullptr || !IsWindowVisible(w)) continue;
+            if (GetClassNameA(owner, ownerClass, sizeof ownerClass) > 0 && std::strcmp(ownerClass, kPopupClassB) == 0)
+                continue;
+            return w;
+        }
+    }
+    for (HWND w = FindWindowExA(nullptr, nullptr, kPopupClassC, nullptr); w != nullptr;
+         w = FindWindowExA(nullptr, w, kPopupClassC, nullptr)) {
+        if (IsWindowVisible(w)) return w;
+    }
+    return nullptr;
+}
+
+bool CProcessThread::isPopupClass(HWND window)
+{
+    char name[260];
+    if (window == nullptr || GetClassNameA(window, name, sizeof name) == 0) return false;
+    for (const char* popupClass : {kPopupClassA, kPopupClassB, kPopupClassC})
+        if (popupClass[0] != '\0' && lstrcmpiA(name, popupClass) == 0) return true;
+    return false;
+}
+
+bool CProcessThread::isMenuWindow(HWND window)
+{
+    return CMenuWndHost::isMenuWindow(window);
+}
+
+bool CProcessThread::isWindow(HWND window)
+{
+    return window != nullptr && IsWindow(window);
+}
+
+bool CProcessThread::isVisible(HWND window)
+{
+    return window != nullptr && IsWindowVisible(window);
+}
+
+bool CProcessThread::menusShown()
+{
+    return rootWindow().isShown();
+}
+
+void CProcessThread::closeMenus()
+{
+    CloseRoot();
+}
+
+bool CProcessThread::showRoot(HWND anchor, HWND popup, int x, int y)
+{
+    RECT rect;
+    if (m_document.rootMenu == nullptr || !GetWindowRect(popup, &rect)) return false;
+    const bool shown = rootWindow().showRoot(m_document.rootMenu, anchor, rect, POINT{x, y});
+    if (shown) m_lastShowMicros = MicrosecondsSince(m_eventTakenAt);
+    return shown;
+}
+
+void CProcessThread::forwardToMenu(HWND window, UINT message, int x, int y)
+{
+    POINT point = {x, y};
+    if (!ScreenToClient(window, &point)) return;
+    PostMessageA(window, message, 0, MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y)));
+}
+
+void CProcessThread::dismissPopup(HWND popup)
+{
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(popup, WM_KEYDOWN, VK_ESCAPE, 1, SMTO_ABORTIFHUNG, kPopupTimeout, &result);
+    // Wine's menus ignore the Escape key sent from outside; closing works.
+    if (IsWindow(popup)) SendMessageTimeoutA(popup, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, kPopupTimeout, &result);
+}
+
+void CProcessThread::requeue(const HookMouseEvent& event)
+{
+    if (m_owner != nullptr) m_owner->enqueueHookEvent(event);
+}
+
+void CProcessThread::mouseLeftMenus()
+{
+    CMenuWnd& root = rootWindow();
+    if (root.highlightIndex() >= 0) root.clearHighlights();
+    if (root.childWindow() != nullptr) startHoverDelay(&root);
+}
+
+void CProcessThread::wait(DWORD milliseconds)
+{
+    Sleep(milliseconds);
+}
+
+void CProcessThread::post(HWND window, UINT message, WPARAM character)
+{
+    PostMessageA(window, message, character, 1);
 }
 
 int CProcessThread::CheckKillEvent()

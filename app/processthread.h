@@ -1,13 +1,22 @@
-// The worker thread of the run-time engine. It runs a Win32 message loop
-// (its menu windows will need one), takes the hook events that the frame
-// queues for it, and closes its menus when the frame asks before the tray
-// menu opens.
+// The worker thread of the run-time engine. It runs a Win32 message loop for
+// its menu windows, routes the hook events that the frame queues for it,
+// shows the menus against other programs' pop-ups, runs the chosen item,
+// logs in and out, and keeps the submenu delay and the idle time-out.
 #pragma once
 
 #include "app/hookevent.h"
+#include "app/hookrouter.h"
+#include "app/keytyping.h"
+#include "app/launcher.h"
 #include "ahcommon/simplethread.h"
+#include "menudoc/menudocument.h"
+#include "menuview/menuhost.h"
+#include "menuview/menuwnd.h"
+
+#include <shldisp.h>
 
 #include <atomic>
+#include <string>
 
 // What the worker needs of its owner, the main frame.
 class ProcessThreadOwner {
@@ -17,12 +26,26 @@ public:
     virtual void startHookReports() = 0;
     // Takes the oldest queued hook event; false when none waits.
     virtual bool dequeueHookEvent(HookMouseEvent& event) = 0;
+    // Queues an event behind the waiting ones.
+    virtual void enqueueHookEvent(const HookMouseEvent&) {}
+    // The frame window that gets the busy message, notices and commands.
+    virtual HWND frameWindow() const { return nullptr; }
+    virtual IShellDispatch* shellDispatch() const { return nullptr; }
+    // True while one of the frame's dialogs is open.
+    virtual bool dialogOpen() const { return false; }
+    virtual void requestLogout() {}
+    virtual void requestLogin() {}
 
 protected:
     ~ProcessThreadOwner() = default;
 };
 
-class CProcessThread : public CSimpleThread {
+// Worker thread timers.
+const UINT kTimerHover = 1;       // the submenu delay
+const UINT kTimerIdleLogout = 4;  // the idle time-out
+const UINT kTimerStartup = 6;     // the start-up login check, 130 ms after start
+
+class CProcessThread : public CSimpleThread, public CMenuWndHost, private HookRoutingPort, private TypingPort {
 public:
     static const CRuntimeThread classCProcessThread;
 
@@ -41,22 +64,70 @@ public:
     DWORD threadId() const { return m_threadId; }
     // Hook events taken from the queue so far.
     unsigned eventsTaken() const { return m_eventsTaken.load(); }
+    // Microseconds from taking the event that opened the root menu off the
+    // queue to the root window shown (the last time it opened).
+    long long lastShowMicroseconds() const { return m_lastShowMicros.load(); }
+    // How long one idle minute lasts; tests shorten it.
+    void setMinuteMilliseconds(UINT milliseconds) { m_minute = milliseconds; }
+
+    // CMenuWndHost
+    bool engineReady() const override;
+    void itemChosen(CMenuItem* item) override;
 
 protected:
     UINT OnEventMessage(_tagEMSG* msg) override;
     int CheckKillEvent() override;
     void SetKillEvent() override;
     void SetMessageEvent() override;
+    void OnThreadTimer(UINT id, UINT_PTR param) override;
     bool FirstestProcess() override;
     void Running() override;
     void LastestProcess() override;
 
+    void startHoverTimer(UINT milliseconds) override;
+    void killHoverTimer(bool dropQueued) override;
+
+    // The launcher runs items; tests replace it.
+    virtual CItemLauncher& launcher() { return m_launcher; }
+
 private:
     void TakeHookEvents();
+    void ExecuteItem(CMenuItem* item);
     UINT CloseMenus();
+    void OnLogin();
+    void OnLogout();
+    void StartupLoginCheck();
+    void ResetToDefaultTree();
+    void ClearLoginValues();
+    void ReloadTrayMenu(const UINT* removed, int count);
+    void CloseRoot();
+
+    // HookRoutingPort
+    HWND findForeignPopup() override;
+    bool isPopupClass(HWND window) override;
+    bool isMenuWindow(HWND window) override;
+    bool isWindow(HWND window) override;
+    bool isVisible(HWND window) override;
+    bool menusShown() override;
+    void closeMenus() override;
+    bool showRoot(HWND anchor, HWND popup, int x, int y) override;
+    void forwardToMenu(HWND window, UINT message, int x, int y) override;
+    void dismissPopup(HWND popup) override;
+    void requeue(const HookMouseEvent& event) override;
+    void mouseLeftMenus() override;
+
+    // TypingPort
+    void wait(DWORD milliseconds) override;
+    void post(HWND window, UINT message, WPARAM character) override;
 
     HANDLE m_menusClosedEvent;
     ProcessThreadOwner* m_owner = nullptr;
+    CMenuDocument m_document;
+    CHookRouter m_router;
+    CItemLauncher m_launcher;
     HookMouseEvent m_currentEvent = {};
+    UINT m_minute = 60000;
     std::atomic<unsigned> m_eventsTaken{0};
+    LARGE_INTEGER m_eventTakenAt = {};
+    std::atomic<long long> m_lastShowMicros{-1};
 };

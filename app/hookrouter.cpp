@@ -1,0 +1,107 @@
+#include "app/hookrouter.h"
+
+namespace {
+
+bool IsRightPress(UINT message)
+{
+    return message == WM_RBUTTONDOWN || message == WM_NCRBUTTONDOWN;
+}
+
+bool IsLeftPress(UINT message)
+{
+    return message == WM_LBUTTONDOWN || message == WM_NCLBUTTONDOWN;
+}
+
+bool IsLeftRelease(UINT message)
+{
+    return message == WM_LBUTTONUP || message == WM_NCLBUTTONUP;
+}
+
+bool IsMove(UINT message)
+{
+    return message == WM_MOUSEMOVE || message == WM_NCMOUSEMOVE;
+}
+
+}  // namespace
+
+HWND WindowOfEvent(const HookMouseEvent& event)
+{
+    // Window handles carry 32 significant bits, also on 64-bit Windows.
+    return reinterpret_cast<HWND>(static_cast<UINT_PTR>(event.window));
+}
+
+void CHookRouter::CloseMenus()
+{
+    if (m_port.menusShown()) m_port.closeMenus();
+}
+
+void CHookRouter::route(const HookMouseEvent& event)
+{
+    const HWND found = m_port.findForeignPopup();
+    const HWND window = WindowOfEvent(event);
+    const UINT message = event.message;
+
+    if (m_port.isMenuWindow(window)) {
+        m_foreignPopup = found;
+        if (event.flag != 0) return;
+        if (found == nullptr && m_port.menusShown()) {
+            m_anchorWindow = nullptr;
+            m_port.closeMenus();
+            return;
+        }
+        m_port.forwardToMenu(window, message, event.x, event.y);
+        return;
+    }
+
+    if (found != m_foreignPopup) {
+        m_foreignPopup = found;
+        if (m_port.menusShown()) {
+            m_anchorWindow = nullptr;
+            m_port.closeMenus();
+        }
+    }
+
+    if (window != m_foreignPopup) {
+        if (IsRightPress(message)) {
+            if (!m_port.isPopupClass(window)) {
+                CloseMenus();
+                if (m_foreignPopup != nullptr && m_anchorWindow != nullptr && m_port.isWindow(m_foreignPopup) &&
+                    m_port.isVisible(m_foreignPopup)) {
+                    m_port.dismissPopup(m_foreignPopup);
+                    m_foreignPopup = nullptr;
+                }
+                m_anchorWindow = window;
+            }
+        } else if (IsLeftPress(message)) {
+            if (m_port.isPopupClass(window)) return;
+            m_anchorWindow = nullptr;
+            CloseMenus();
+            return;
+        }
+    }
+
+    if (m_foreignPopup == nullptr) {
+        if (m_port.menusShown()) {
+            m_anchorWindow = nullptr;
+            m_port.closeMenus();
+        }
+        return;
+    }
+
+    const bool shown = m_port.menusShown();
+    if (IsLeftRelease(message) && !shown) {
+        // The release acts as a move, once the events before it are done.
+        HookMouseEvent repost = event;
+        repost.message = WM_MOUSEMOVE;
+        m_port.requeue(repost);
+    }
+
+    if (!shown) {
+        if (!IsMove(message) || event.flag != 0) return;
+        if (m_anchorWindow == nullptr || !m_port.isWindow(m_anchorWindow)) return;
+        if (!m_port.isWindow(m_foreignPopup) || !m_port.isVisible(m_foreignPopup)) return;
+        if (!m_port.showRoot(m_anchorWindow, m_foreignPopup, event.x, event.y)) m_anchorWindow = nullptr;
+        return;
+    }
+    m_port.mouseLeftMenus();
+}

@@ -1,0 +1,31 @@
+#include "app/keytyping.h"
+
+DWORD WaitBeforeKey(int n)
+{
+    static const DWORD kFirst[] = {2, 6, 9};
+    return n >= 1 && n <= 3 ? kFirst[n - 1] : 10;
+}
+
+DWORD WaitAfterKey(int n)
+{
+    return n <= 1 ? 40 : 70;
+}
+
+void TypeKeystrokes(HWND window, const std::string& text, bool pressEnter, TypingPort& port)
+{
+    port.wait(2);
+    int keys = 0;
+    for (const char c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte == '\n') continue;
+        if (byte == '\r' || byte == '\t') {
+            ++keys;
+            port.wait(WaitBeforeKey(keys));
+            port.post(window, WM_KEYDOWN, byte);
+            port.wait(WaitAfterKey(keys));
+        } else {
+            port.post(window, WM_CHAR, byte);
+        }
+    }
+    if (pressEnter) port.post(window, WM_KEYDOWN, VK_RETURN);
+}

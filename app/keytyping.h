@@ -1,0 +1,29 @@
+// Typing an item's keystrokes into another program's window by posting
+// characters. A line break or tab is a key press framed by two waits: the
+// target makes its own characters from a key press later (in its own
+// TranslateMessage), so without the waits a line break would land after the
+// characters posted behind it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// The clock and the posting, replaced by the tests.
+class TypingPort {
+public:
+    virtual void wait(DWORD milliseconds) = 0;
+    virtual void post(HWND window, UINT message, WPARAM character) = 0;
+
+protected:
+    ~TypingPort() = default;
+};
+
+// The wait before and after the n-th (from 1) line break or tab of a text.
+DWORD WaitBeforeKey(int n);
+DWORD WaitAfterKey(int n);
+
+// Types `text` into `window`: line feeds are skipped, carriage returns and
+// tabs are key presses, everything else characters; `pressEnter` adds a
+// final Return.
+void TypeKeystrokes(HWND window, const std::string& text, bool pressEnter, TypingPort& port);

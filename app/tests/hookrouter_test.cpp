@@ -1,0 +1,222 @@
+// Event sequences through the routing, with a port that records what the
+// worker would do to the windows.
+#include "app/hookrouter.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+HWND W(UINT_PTR value)
+{
+    return reinterpret_cast<HWND>(value);
+}
+
+const HWND kEdit = W(0x100);      // where the user right-clicks
+const HWND kOther = W(0x200);     // another program's window
+const HWND kPopup = W(0x300);     // the foreign pop-up menu
+const HWND kPopup2 = W(0x310);    // a second pop-up
+const HWND kRootMenu = W(0x400);  // our root menu window
+
+class FakePort : public HookRoutingPort {
+public:
+    HWND findForeignPopup() override { return popup; }
+    bool isPopupClass(HWND window) override { return window == kPopup || window == kPopup2; }
+    bool isMenuWindow(HWND window) override { return shown && window == kRootMenu; }
+    bool isWindow(HWND window) override { return gone.count(window) == 0; }
+    bool isVisible(HWND window) override { return window != popup || popupVisible; }
+    bool menusShown() override { return shown; }
+    void closeMenus() override
+    {
+        shown = false;
+        log.push_back("close");
+    }
+    bool showRoot(HWND anchor, HWND popupWindow, int x, int y) override
+    {
+        shown = showSucceeds;
+        showAnchor = anchor;
+        showPopup = popupWindow;
+        log.push_back("show " + std::to_string(x) + "," + std::to_string(y));
+        return showSucceeds;
+    }
+    void forwardToMenu(HWND, UINT message, int x, int y) override
+    {
+        log.push_back("forward " + std::to_string(message) + " " + std::to_string(x) + "," + std::to_string(y));
+    }
+    void dismissPopup(HWND window) override
+    {
+        if (window == popup) popup = nullptr;
+        log.push_back("dismiss");
+    }
+    void requeue(const HookMouseEvent& event) override { requeued.push_back(event); }
+    void mouseLeftMenus() override { log.push_back("left"); }
+
+    HWND popup = nullptr;
+    bool popupVisible = true;
+    bool shown = false;
+    bool showSucceeds = true;
+    std::set<HWND> gone;
+    HWND showAnchor = nullptr;
+    HWND showPopup = nullptr;
+    std::vector<std::string> log;
+    std::vector<HookMouseEvent> requeued;
+};
+
+HookMouseEvent Event(UINT message, HWND window, int x = 10, int y = 20, UINT flag = 0)
+{
+    HookMouseEvent e = {};
+    e.message = message;
+    e.x = x;
+    e.y = y;
+    e.window = static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(window));
+    e.flag = flag;
+    return e;
+}
+
+class HookRouterTest : public ::testing::Test {
+protected:
+    void Route(UINT message, HWND window, int x = 10, int y = 20, UINT flag = 0)
+    {
+        router.route(Event(message, window, x, y, flag));
+    }
+    // Right press in the edit window, its program's pop-up opens, one move.
+    void OpenMenus()
+    {
+        Route(WM_RBUTTONDOWN, kEdit);
+        port.popup = kPopup;
+        Route(WM_MOUSEMOVE, kEdit, 30, 40);
+        ASSERT_TRUE(port.shown);
+        port.log.clear();
+    }
+
+    FakePort port;
+    CHookRouter router{port};
+};
+
+TEST_F(HookRouterTest, NothingOpensWithoutAPopup)
+{
+    Route(WM_RBUTTONDOWN, kEdit);
+    EXPECT_EQ(kEdit, router.anchorWindow());
+    Route(WM_MOUSEMOVE, kEdit);
+    Route(WM_NCMOUSEMOVE, kOther);
+    EXPECT_FALSE(port.shown);
+    EXPECT_TRUE(port.log.empty());
+    // The anchor survives for the item that may run later.
+    EXPECT_EQ(kEdit, router.anchorWindow());
+}
+
+TEST_F(HookRouterTest, TheFirstUnflaggedMoveAfterThePopupOpensTheMenus)
+{
+    Route(WM_RBUTTONDOWN, kEdit);
+    port.popup = kPopup;
+    Route(WM_MOUSEMOVE, kEdit, 30, 40, 1);
+    EXPECT_FALSE(port.shown);
+    Route(WM_LBUTTONDOWN, kPopup);  // a press on the pop-up itself changes nothing
+    EXPECT_FALSE(port.shown);
+    Route(WM_MOUSEMOVE, kPopup, 31, 41);
+    ASSERT_TRUE(port.shown);
+    EXPECT_EQ(kEdit, port.showAnchor);
+    EXPECT_EQ(kPopup, port.showPopup);
+    EXPECT_EQ(std::vector<std::string>({"show 31,41"}), port.log);
+}
+
+TEST_F(HookRouterTest, AnInvisibleOrVanishedPopupOrAnchorOpensNothing)
+{
+    Route(WM_RBUTTONDOWN, kEdit);
+    port.popup = kPopup;
+    port.popupVisible = false;
+    Route(WM_MOUSEMOVE, kEdit);
+    EXPECT_FALSE(port.shown);
+    port.popupVisible = true;
+    port.gone.insert(kEdit);
+    Route(WM_MOUSEMOVE, kEdit, 11);
+    EXPECT_FALSE(port.shown);
+    port.gone.clear();
+    port.showSucceeds = false;
+    Route(WM_MOUSEMOVE, kEdit, 12);
+    EXPECT_EQ(nullptr, router.anchorWindow());
+}
+
+TEST_F(HookRouterTest, ALeftReleaseOverThePopupActsAsAMoveAfterTheQueuedEvents)
+{
+    Route(WM_RBUTTONDOWN, kEdit);
+    port.popup = kPopup;
+    Route(WM_LBUTTONUP, kPopup, 50, 60);
+    EXPECT_FALSE(port.shown);
+    ASSERT_EQ(1u, port.requeued.size());
+    EXPECT_EQ(static_cast<std::uint32_t>(WM_MOUSEMOVE), port.requeued[0].message);
+    EXPECT_EQ(50, port.requeued[0].x);
+    router.route(port.requeued[0]);
+    EXPECT_TRUE(port.shown);
+}
+
+TEST_F(HookRouterTest, EventsOnTheMenusAreForwardedUnlessFlaggedOrThePopupWentAway)
+{
+    OpenMenus();
+    Route(WM_MOUSEMOVE, kRootMenu, 5, 6, 1);
+    EXPECT_TRUE(port.log.empty());
+    Route(WM_LBUTTONDOWN, kRootMenu, 5, 6);
+    EXPECT_EQ(std::vector<std::string>({"forward 513 5,6"}), port.log);
+    EXPECT_TRUE(port.shown);
+
+    // A click on our menu makes the pop-up close; the menus still get the
+    // click, and close when the next event finds no pop-up.
+    port.popup = nullptr;
+    port.log.clear();
+    Route(WM_MOUSEMOVE, kRootMenu, 7, 8);
+    EXPECT_EQ(std::vector<std::string>({"close"}), port.log);
+    EXPECT_EQ(nullptr, router.anchorWindow());
+}
+
+TEST_F(HookRouterTest, ASecondRightPressElsewhereClosesBothAndBecomesTheAnchor)
+{
+    OpenMenus();
+    Route(WM_RBUTTONDOWN, kOther);
+    EXPECT_EQ(std::vector<std::string>({"close", "dismiss"}), port.log);
+    EXPECT_EQ(kOther, router.anchorWindow());
+    EXPECT_EQ(nullptr, router.foreignPopup());
+    EXPECT_FALSE(port.shown);
+}
+
+TEST_F(HookRouterTest, PressesOnAPopupClassLeaveMenusAndAnchorAlone)
+{
+    OpenMenus();
+    // kPopup2 is of a pop-up class but is not the pop-up the menus follow.
+    Route(WM_LBUTTONDOWN, kPopup2);
+    Route(WM_RBUTTONDOWN, kPopup2);
+    EXPECT_TRUE(port.shown);
+    EXPECT_EQ(kEdit, router.anchorWindow());
+    EXPECT_EQ(std::vector<std::string>({"left"}), port.log);
+}
+
+TEST_F(HookRouterTest, ALeftPressOutsideClosesTheMenusAndForgetsTheAnchor)
+{
+    OpenMenus();
+    Route(WM_NCLBUTTONDOWN, kOther);
+    EXPECT_EQ(std::vector<std::string>({"close"}), port.log);
+    EXPECT_EQ(nullptr, router.anchorWindow());
+}
+
+TEST_F(HookRouterTest, TheMenusFollowThePopup)
+{
+    OpenMenus();
+    Route(WM_MOUSEMOVE, kPopup, 70, 80);
+    EXPECT_EQ(std::vector<std::string>({"left"}), port.log);
+
+    port.log.clear();
+    port.popup = kPopup2;
+    Route(WM_MOUSEMOVE, kPopup2);
+    EXPECT_EQ(std::vector<std::string>({"close"}), port.log);
+    EXPECT_EQ(nullptr, router.anchorWindow());
+
+    OpenMenus();
+    port.popup = nullptr;
+    Route(WM_MOUSEMOVE, kEdit);
+    EXPECT_EQ(std::vector<std::string>({"close"}), port.log);
+    EXPECT_FALSE(port.shown);
+}
+
+}  // namespace
