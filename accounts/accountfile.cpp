@@ -144,8 +144,9 @@ int TakePacket(const std::string& s, std::string::size_type& pos, std::string& p
     return payload.empty() ? 0 : 1;
 }
 
-// One record packet's payload to a record; false if it is malformed.
-bool ParseRecord(const std::string& payload, CDesCipher& cipher, CAccountRecord& record)
+// One record packet's payload to a record's name and users, and its body
+// field still enciphered; false if it is malformed.
+bool ParseRecord(const std::string& payload, CDesCipher& cipher, CAccountRecord& record, std::string& bodyField)
 {
     std::string::size_type pos = 0;
     std::string field;
@@ -170,22 +171,44 @@ bool ParseRecord(const std::string& payload, CDesCipher& cipher, CAccountRecord&
     }
     if (record.users.empty()) return false;
 
-    if (!TakePacket(payload, pos, field)) return false;
-    std::string body = cipher.decipherBytes(field);
-    // Cut the cipher's filler after the last end mark; bytes before the
-    // first start mark stay.
-    const auto firstStart = body.find(kStartMark, 0, 2);
-    const auto lastEnd = body.rfind(kEndMark, std::string::npos, 2);
-    if (firstStart == std::string::npos || lastEnd == std::string::npos || lastEnd < firstStart) {
-        body.clear();
-    } else {
-        body.resize(lastEnd + 2);
-    }
-    record.body.swap(body);
-    return true;
+    // Deciphering a body never fails, so it waits until the body is asked
+    // for (CAccountRecord::body).
+    return TakePacket(payload, pos, bodyField) == 1;
 }
 
 }  // namespace
+
+const std::string& CAccountRecord::body() const
+{
+    if (!m_enciphered) return m_body;
+    // Deciphered in place: a large body is not copied.
+    const std::string::size_type blocks = m_stored.size() / 8;
+    m_stored.resize(blocks * 8);
+    if (blocks > 0) {
+        CDesCipher cipher;
+        cipher.decipherBlocks(kProgramKey, reinterpret_cast<unsigned char*>(&m_stored[0]), static_cast<int>(blocks));
+    }
+    // Cut the cipher's filler after the last end mark; bytes before the
+    // first start mark stay.
+    const auto firstStart = m_stored.find(kStartMark, 0, 2);
+    const auto lastEnd = m_stored.rfind(kEndMark, std::string::npos, 2);
+    if (firstStart == std::string::npos || lastEnd == std::string::npos || lastEnd < firstStart) {
+        m_stored.clear();
+    } else {
+        m_stored.resize(lastEnd + 2);
+    }
+    m_body.swap(m_stored);
+    std::string().swap(m_stored);
+    m_enciphered = false;
+    return m_body;
+}
+
+void CAccountRecord::setBody(std::string content)
+{
+    m_body.swap(content);
+    std::string().swap(m_stored);
+    m_enciphered = false;
+}
 
 std::string ResolveAccountPath(const std::string& path)
 {
@@ -226,7 +249,10 @@ bool CAccountFile::ParseContent(const std::string& content, CDesCipher& cipher,
         a = end + 2;
         if (payload.empty()) continue;
         std::unique_ptr<CAccountRecord> record(new CAccountRecord);
-        if (!ParseRecord(payload, cipher, *record)) return false;
+        std::string bodyField;
+        if (!ParseRecord(payload, cipher, *record, bodyField)) return false;
+        record->m_stored.swap(bodyField);
+        record->m_enciphered = true;
         read.push_back(std::move(record));
     }
     if (a != content.size() || read.empty()) return false;
@@ -335,7 +361,8 @@ std::string CAccountFile::serialize()
         record.clear();
         AppendPacket(record, cipher.encipherText(r->menuName));
         AppendPacket(record, list);
-        AppendPacket(record, cipher.encipherBytes(r->body));
+        // A body never asked for goes back exactly as it was read.
+        AppendPacket(record, r->m_enciphered ? r->m_stored : cipher.encipherBytes(r->m_body));
         AppendPacket(content, record);
     }
     return content;

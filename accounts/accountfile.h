@@ -32,12 +32,30 @@ public:
 class CAccountRecord {
 public:
     CAccountRecord() = default;
-    CAccountRecord(const std::string& name, const std::string& content) : menuName(name), body(content) {}
+    CAccountRecord(const std::string& name, const std::string& content) : menuName(name), m_body(content) {}
     virtual ~CAccountRecord() = default;
+
+    // The menu body. A body read from a file stays enciphered until it is
+    // first asked for, so that a save writes every body nobody looked at
+    // back as it was read instead of deciphering and enciphering it again.
+    // Deciphering then keeps the bytes before the first packet start mark,
+    // cuts everything after the last end mark (the cipher's filler), and
+    // gives an empty body when there is no start mark with an end mark
+    // after it.
+    const std::string& body() const;
+    void setBody(std::string content);
 
     std::string menuName;
     std::list<CUserEntry> users;
-    std::string body;
+
+private:
+    friend class CAccountFile;
+
+    // The body field as read from the file (byte form, unescaped) while
+    // `m_enciphered` is set; the deciphered body lives in `m_body` otherwise.
+    mutable std::string m_stored;
+    mutable std::string m_body;
+    mutable bool m_enciphered = false;
 };
 
 class CAccountFile {

@@ -99,7 +99,7 @@ bool CMenuDocument::load(const std::string& path, const std::string& menuName, c
 {
     accountFile.close();
     if (accountFile.load(path) && accountFile.select(menuName, userName, password))
-        return parse(accountFile.currentRecord()->body, itemKey);
+        return parse(accountFile.currentRecord()->body(), itemKey);
     // Owners show what was read: without a file that is an empty tree.
     if (rootMenu == nullptr) {
         rootMenu = newMenu(nullptr);
@@ -113,9 +113,9 @@ bool CMenuDocument::save(const std::string& path, const std::string& menuName, c
 {
     accountFile.close();
     if (!accountFile.load(path) || !accountFile.select(menuName, userName, password)) return false;
-    CAccountRecord* record = accountFile.currentRecord();
-    record->body.clear();
-    if (rootMenu != nullptr) rootMenu->appendBody(record->body, itemKey);
+    std::string body;
+    if (rootMenu != nullptr) rootMenu->appendBody(body, itemKey);
+    accountFile.currentRecord()->setBody(std::move(body));
     return accountFile.save() == 1;
 }
 

@@ -163,7 +163,7 @@ int Dump(const std::string& path, const std::map<std::string, std::string>& opti
     CMenuDocument doc;
     if (!LoadAccounts(doc.accountFile, path, error) || !SelectMenu(doc.accountFile, menu, user, password, error))
         return Refuse(error);
-    const bool read = doc.parse(doc.accountFile.currentRecord()->body, ItemKey(key));
+    const bool read = doc.parse(doc.accountFile.currentRecord()->body(), ItemKey(key));
     doc.close();
     if (!read) return Refuse("the menu \"" + options.at("--menu") + "\" in " + path + " is damaged");
     if (doc.decryptFailed)
@@ -394,7 +394,7 @@ int Check(const std::string& path)
             return kRefused;
         }
         CMenuDocument doc;
-        if (!doc.parse(record->body, ItemKey())) {
+        if (!doc.parse(record->body(), ItemKey())) {
             std::cout << "not sound: the menu \"" << name << "\" is damaged (its tree does not read back)\n";
             return kRefused;
         }

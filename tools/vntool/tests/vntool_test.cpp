@@ -175,7 +175,7 @@ TEST_F(Vntool, CheckTellsSoundFromDamaged)
         CAccountFile accounts;
         ASSERT_EQ(1, accounts.create(badBody.path(), "Menu"));
         // One block holding a 1-byte item record.
-        accounts.currentRecord()->body = std::string("\xFF\xFD\xFF\x00\xFD\x01\xFF\x00\xFE\xFF\xFE", 11);
+        accounts.currentRecord()->setBody(std::string("\xFF\xFD\xFF\x00\xFD\x01\xFF\x00\xFE\xFF\xFE", 11));
         ASSERT_EQ(1, accounts.save());
     }
     for (const TempFile* bad : {&truncated, &damaged, &trailing, &empty, &badBody}) {
