@@ -45,7 +45,12 @@ INT_PTR CUsersDlg::Run(HWND parent)
 
 int CUsersDlg::AddRow(const CUserEntry& user)
 {
-    const int row = m_rows.InsertItem(m_rows.GetItemCount(), user.userName);
+    // The control sorts by itself where the system supports it; the index
+    // asked for keeps the order where it does not.
+    int at = 0;
+    const int count = m_rows.GetItemCount();
+    while (at < count && lstrcmpiA(m_rows.GetItemText(at, 0).c_str(), user.userName.c_str()) <= 0) ++at;
+    const int row = m_rows.InsertItem(at, user.userName);
     if (row >= 0) m_rows.SetItemText(row, 1, RightsText(user.rights));
     return row;
 }
