@@ -117,6 +117,9 @@ int CSimpleThread::Open()
 unsigned __stdcall CSimpleThread::workerProc(void* param)
 {
     CSimpleThread* self = static_cast<CSimpleThread*>(param);
+    // Open stores the same value once _beginthreadex returns; set here too so
+    // that FirstestProcess may already address the thread's message queue.
+    self->m_threadId = GetCurrentThreadId();
     if (self->FirstestProcess()) {
         SetEvent(self->m_runningEvent);
         self->Running();
