@@ -1,7 +1,8 @@
 #!/bin/bash
 # Pictures of the login, menu and user dialogs for the user guide, into
-# docs/images; DIALOG_LANGS="Eng Chs" adds Simplified Chinese, which needs a
-# Chinese code page and a CJK font in the Wine prefix:
+# docs/images; DIALOG_LANGS="Eng Chs" adds Simplified Chinese, which needs
+# LANG=zh_CN.UTF-8 (the Chinese code page) and a CJK font such as the Debian
+# package fonts-wqy-microhei:
 #   VANTREL_OUT_DIR=OUT/win64 designer/tests/dialogshots.sh BUILD_DIR
 set -euo pipefail
 build=$(realpath "$1")
