@@ -44,7 +44,11 @@ void CHookRouter::route(const HookMouseEvent& event)
     if (m_port.isMenuWindow(window)) {
         m_foreignPopup = found;
         if (event.flag != 0) return;
-        if (found == nullptr && m_port.menusShown()) {
+        // A press on our menu is what makes some programs (Wine's menus)
+        // close their pop-up at once: the press, and what follows it on the
+        // menus, still reach them, so the press can choose its item.
+        if (IsLeftPress(message) && event.flag == 0) m_pressedOnMenu = true;
+        if (found == nullptr && m_port.menusShown() && !m_pressedOnMenu) {
             m_anchorWindow = nullptr;
             m_port.closeMenus();
             return;
@@ -100,6 +104,7 @@ void CHookRouter::route(const HookMouseEvent& event)
         if (!IsMove(message) || event.flag != 0) return;
         if (m_anchorWindow == nullptr || !m_port.isWindow(m_anchorWindow)) return;
         if (!m_port.isWindow(m_foreignPopup) || !m_port.isVisible(m_foreignPopup)) return;
+        m_pressedOnMenu = false;
         if (!m_port.showRoot(m_anchorWindow, m_foreignPopup, event.x, event.y)) m_anchorWindow = nullptr;
         return;
     }

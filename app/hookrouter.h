@@ -52,4 +52,6 @@ private:
     HookRoutingPort& m_port;
     HWND m_foreignPopup = nullptr;
     HWND m_anchorWindow = nullptr;
+    // A left press fell on the menus since they were shown.
+    bool m_pressedOnMenu = false;
 };

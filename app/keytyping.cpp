@@ -15,6 +15,7 @@ void TypeKeystrokes(HWND window, const std::string& text, bool pressEnter, Typin
 {
     port.wait(2);
     int keys = 0;
+    int posted = 0;
     for (const char c : text) {
         const unsigned char byte = static_cast<unsigned char>(c);
         if (byte == '\n') continue;
@@ -23,8 +24,12 @@ void TypeKeystrokes(HWND window, const std::string& text, bool pressEnter, Typin
             port.wait(WaitBeforeKey(keys));
             port.post(window, WM_KEYDOWN, byte);
             port.wait(WaitAfterKey(keys));
+            // The key press and the character it makes, behind the others.
+            port.settle(window, posted + 2);
+            posted = 0;
         } else {
             port.post(window, WM_CHAR, byte);
+            ++posted;
         }
     }
     if (pressEnter) port.post(window, WM_KEYDOWN, VK_RETURN);

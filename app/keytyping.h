@@ -2,7 +2,9 @@
 // characters. A line break or tab is a key press framed by two waits: the
 // target makes its own characters from a key press later (in its own
 // TranslateMessage), so without the waits a line break would land after the
-// characters posted behind it.
+// characters posted behind it. A busy target (under load, or translating
+// its first key press) may take longer than the waits, so after each such
+// key the typing also lets the target take what was posted before it.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +16,9 @@ class TypingPort {
 public:
     virtual void wait(DWORD milliseconds) = 0;
     virtual void post(HWND window, UINT message, WPARAM character) = 0;
+    // Returns once the target has taken at least `messages` of the messages
+    // posted to it (or gave up waiting for it).
+    virtual void settle(HWND window, int messages) = 0;
 
 protected:
     ~TypingPort() = default;

@@ -407,11 +407,15 @@ void CProcessThread::closeMenus()
     CloseRoot();
 }
 
-bool CProcessThread::showRoot(HWND anchor, HWND popup, int x, int y)
+bool CProcessThread::showRoot(HWND, HWND popup, int x, int y)
 {
+    // The root has no owner: a window owned by another program's window
+    // joins the two threads' input, and that program then handled the key
+    // presses typed into it only after all the characters (topmost keeps
+    // the menu above the pop-up all the same).
     RECT rect;
     if (m_document.rootMenu == nullptr || !GetWindowRect(popup, &rect)) return false;
-    const bool shown = rootWindow().showRoot(m_document.rootMenu, anchor, rect, POINT{x, y});
+    const bool shown = rootWindow().showRoot(m_document.rootMenu, nullptr, rect, POINT{x, y});
     if (shown) m_lastShowMicros = MicrosecondsSince(m_eventTakenAt);
     return shown;
 }
@@ -451,6 +455,18 @@ void CProcessThread::wait(DWORD milliseconds)
 void CProcessThread::post(HWND window, UINT message, WPARAM character)
 {
     PostMessageA(window, message, character, 1);
+}
+
+void CProcessThread::settle(HWND window, int messages)
+{
+    // A sent message is handled each time the target's thread asks for its
+    // next message, before it takes a posted one; so each answer after the
+    // first means one more posted message was taken. A hung or slow target
+    // is given up on.
+    for (int i = 0; i <= messages; ++i) {
+        DWORD_PTR result = 0;
+        if (!SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &result)) return;
+    }
 }
 
 int CProcessThread::CheckKillEvent()

@@ -119,6 +119,7 @@ private:
     // TypingPort
     void wait(DWORD milliseconds) override;
     void post(HWND window, UINT message, WPARAM character) override;
+    void settle(HWND window, int messages) override;
 
     HANDLE m_menusClosedEvent;
     ProcessThreadOwner* m_owner = nullptr;

@@ -158,17 +158,29 @@ TEST_F(HookRouterTest, EventsOnTheMenusAreForwardedUnlessFlaggedOrThePopupWentAw
     OpenMenus();
     Route(WM_MOUSEMOVE, kRootMenu, 5, 6, 1);
     EXPECT_TRUE(port.log.empty());
-    Route(WM_LBUTTONDOWN, kRootMenu, 5, 6);
-    EXPECT_EQ(std::vector<std::string>({"forward 513 5,6"}), port.log);
+    Route(WM_MOUSEMOVE, kRootMenu, 5, 6);
+    EXPECT_EQ(std::vector<std::string>({"forward 512 5,6"}), port.log);
     EXPECT_TRUE(port.shown);
 
-    // A click on our menu makes the pop-up close; the menus still get the
-    // click, and close when the next event finds no pop-up.
+    // Without a pop-up, events on the menus close them...
     port.popup = nullptr;
     port.log.clear();
     Route(WM_MOUSEMOVE, kRootMenu, 7, 8);
     EXPECT_EQ(std::vector<std::string>({"close"}), port.log);
     EXPECT_EQ(nullptr, router.anchorWindow());
+
+    // ...except after a press on them: that press is what made Wine close
+    // the pop-up, and it (with the release behind it) must reach the menu
+    // to choose the item. An event elsewhere closes them.
+    OpenMenus();
+    Route(WM_LBUTTONDOWN, kRootMenu, 7, 8);
+    port.popup = nullptr;
+    Route(WM_LBUTTONUP, kRootMenu, 7, 8);
+    EXPECT_EQ(std::vector<std::string>({"forward 513 7,8", "forward 514 7,8"}), port.log);
+    EXPECT_TRUE(port.shown);
+    port.log.clear();
+    Route(WM_MOUSEMOVE, kEdit, 7, 8);
+    EXPECT_EQ(std::vector<std::string>({"close"}), port.log);
 }
 
 TEST_F(HookRouterTest, ASecondRightPressElsewhereClosesBothAndBecomesTheAnchor)

@@ -7,6 +7,11 @@
 //   vantrelctl press TITLE ID    clicks button ID of the window so titled
 //   vantrelctl procs NAME        number of processes with that executable name
 //   vantrelctl frame             1 when the main frame exists, else 0
+//   vantrelctl rects TITLE       screen rectangles (left top right bottom) of the
+//                                visible top-level windows so titled, one a line
+//   vantrelctl popup             rectangle of the visible pop-up menu ("#32768")
+//   vantrelctl notepad           the text of notepad's edit control, with CR and
+//                                LF written as \r and \n
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -68,6 +73,17 @@ int Processes(const char* name)
     return count;
 }
 
+BOOL CALLBACK PrintRect(HWND window, LPARAM param)
+{
+    char text[256] = {};
+    GetWindowTextA(window, text, sizeof text);
+    RECT r;
+    if (IsWindowVisible(window) && std::strcmp(text, reinterpret_cast<const char*>(param)) == 0 &&
+        GetWindowRect(window, &r))
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    return TRUE;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -104,6 +120,34 @@ int main(int argc, char** argv)
         const TitleSearch search = FindTitled(argv[2]);
         if (search.first == nullptr) return 1;
         return PostMessageA(search.first, WM_COMMAND, MAKEWPARAM(std::atoi(argv[3]), BN_CLICKED), 0) ? 0 : 1;
+    }
+    if (verb == "rects" && argc == 3) {
+        EnumWindows(&PrintRect, reinterpret_cast<LPARAM>(argv[2]));
+        return 0;
+    }
+    if (verb == "popup") {
+        for (HWND w = FindWindowExA(nullptr, nullptr, "#32768", nullptr); w != nullptr;
+             w = FindWindowExA(nullptr, w, "#32768", nullptr)) {
+            RECT r;
+            if (IsWindowVisible(w) && GetWindowRect(w, &r)) {
+                std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+                return 0;
+            }
+        }
+        return 1;
+    }
+    if (verb == "notepad") {
+        HWND edit = FindWindowExA(FindWindowA("Notepad", nullptr), nullptr, "Edit", nullptr);
+        if (edit == nullptr) return 1;
+        char text[4096] = {};
+        SendMessageA(edit, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+        for (const char* c = text; *c != '\0'; ++c) {
+            if (*c == '\r') std::printf("\\r");
+            else if (*c == '\n') std::printf("\\n");
+            else std::putchar(*c);
+        }
+        std::printf("\n");
+        return 0;
     }
     if (verb == "procs" && argc == 3) {
         std::printf("%d\n", Processes(argv[2]));
