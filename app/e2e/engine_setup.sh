@@ -1,0 +1,53 @@
+# The demo login for the engine's cases and `make run`; sourced after
+# tests/e2e/lib.sh and vantrel.sh.
+
+# setup_demo_login DIR: builds the demo menu file from the JSON in the tree
+# into DIR and sets the registry so that the program logs in to it at
+# start-up (menu "Demo", user "demo", password "demo").
+setup_demo_login() {
+    local menu_file="$1/demo.vn"
+    wine "$VANTREL_OUT/vntool.exe" build "$(winepath -w "$(dirname "${BASH_SOURCE[0]}")/demo-menu.json")" \
+        "$(winepath -w "$menu_file")" </dev/null >/dev/null 2>&1 || fail "vntool could not build the menu file"
+    reset_settings
+    regset File REG_SZ "$(winepath -w "$menu_file")"
+    regset Vantrel REG_SZ Demo
+    regset User REG_SZ demo
+    regset Password REG_SZ demo
+    regset AutoEnter REG_DWORD 1
+}
+
+regset() {
+    wine reg add "$SETTINGS_KEY\\Settings" /v "$1" /t "$2" /d "$3" /f </dev/null >/dev/null 2>&1
+}
+
+# start_notepad: Wine's notepad at a known place; sets NOTEPAD_WIN.
+start_notepad() {
+    start_windows_program notepad
+    wait_for 30 "notepad" bash -c 'xdotool search --onlyvisible --name "Notepad" | grep -q .'
+    NOTEPAD_WIN=$(xdotool search --onlyvisible --name "Notepad" | head -n 1)
+    xdotool windowmove "$NOTEPAD_WIN" 100 80 windowsize "$NOTEPAD_WIN" 500 400
+}
+
+menu_windows() { ctl count CMenuWnd; }
+has_menus() { [ "$(menu_windows)" = "$1" ]; }
+popup_open() { ctl popup >/dev/null; }
+
+# open_root: right click in notepad's text, wait for its pop-up, then move
+# the mouse until our root menu shows against it.
+open_root() {
+    xdotool mousemove --window "$NOTEPAD_WIN" 200 150 click 3
+    wait_for 15 "notepad's pop-up menu" popup_open
+    local deadline=$((SECONDS + 15))
+    until has_menus 1; do
+        [ $SECONDS -lt $deadline ] || fail "our root menu did not show"
+        xdotool mousemove_relative 1 1
+        sleep 0.2
+    done
+}
+
+# rest_at X Y: moves there as a hand would, in two small steps.
+rest_at() {
+    xdotool mousemove "$1" "$2"
+    sleep 0.1
+    xdotool mousemove $(($1 + 1)) $(($2 + 1))
+}
