@@ -183,16 +183,16 @@ TEST_P(LanguageLibrary, DialogsHaveTheirControls)
     // The property pages are child dialogs: they need a parent.
     HWND host = CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 600, 400, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(host, nullptr);
-    for (const DialogSpec& spec : Dialogs()) {
-        SCOPED_TRACE(testing::Message() << "dialog " << spec.id);
-        EXPECT_NE(FindResourceExW(module, MAKEINTRESOURCEW(5) /* dialog */, MAKEINTRESOURCEW(spec.id), GetParam().id), nullptr)
+    for (const DialogSpec& expected : Dialogs()) {
+        SCOPED_TRACE(testing::Message() << "dialog " << expected.id);
+        EXPECT_NE(FindResourceExW(module, MAKEINTRESOURCEW(5) /* dialog */, MAKEINTRESOURCEW(expected.id), GetParam().id), nullptr)
             << "not in the library's language";
-        HWND dialog = CreateDialogParamW(module, MAKEINTRESOURCEW(spec.id), host, QuietDialog, 0);
+        HWND dialog = CreateDialogParamW(module, MAKEINTRESOURCEW(expected.id), host, QuietDialog, 0);
         ASSERT_NE(dialog, nullptr);
         wchar_t caption[128] = {};
         GetWindowTextW(dialog, caption, 128);
         EXPECT_NE(caption[0], L'\0') << "no caption (the pages use it as their tab text)";
-        for (const ControlSpec& control : spec.controls) {
+        for (const ControlSpec& control : expected.controls) {
             HWND child = GetDlgItem(dialog, control.id);
             ASSERT_NE(child, nullptr) << "control " << control.id << " missing";
             const std::wstring cls = ClassOf(child);
@@ -200,7 +200,7 @@ TEST_P(LanguageLibrary, DialogsHaveTheirControls)
                 << "control " << control.id << " (" << std::string(cls.begin(), cls.end()) << ") of the wrong kind";
         }
         for (const auto& pair : kPasswordEdits) {
-            if (pair[0] == spec.id) {
+            if (pair[0] == expected.id) {
                 EXPECT_TRUE(GetWindowLongW(GetDlgItem(dialog, pair[1]), GWL_STYLE) & ES_PASSWORD) << pair[1];
             }
         }
