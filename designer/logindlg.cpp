@@ -123,22 +123,10 @@ bool CLoginDlg::FillMenuList(const std::string& path, bool showFailure)
 
 bool CLoginDlg::PassesOpenTest(const std::string& path)
 {
-    switch (TryOpenMenuFile(path)) {
-    case OpenTestResult::Opened:
-        return true;
-    case OpenTestResult::NotFound:
-        Message(IDS_FILE_NOT_FOUND, MB_ICONERROR);
-        return false;
-    case OpenTestResult::BadPath:
-        Message(IDS_BAD_PATH, MB_ICONERROR);
-        return false;
-    case OpenTestResult::AccessDenied:
-        Message(IDS_ACCESS_DENIED, MB_ICONERROR);
-        return false;
-    default:
-        Message(IDS_FILE_OPEN_FAILED, MB_ICONERROR);
-        return false;
-    }
+    const OpenTestResult result = TryOpenMenuFile(path);
+    if (result == OpenTestResult::Opened) return true;
+    Message(OpenTestMessage(result), MB_ICONERROR);
+    return false;
 }
 
 void CLoginDlg::OnBrowse()

@@ -1,8 +1,7 @@
 #include "designer/menufileaccess.h"
 
-#include <commdlg.h>
-
-#include <vector>
+#include "framework/controls.h"
+#include "lang/resource.h"
 
 OpenTestResult TryOpenMenuFile(const std::string& path)
 {
@@ -28,23 +27,30 @@ OpenTestResult TryOpenMenuFile(const std::string& path)
     }
 }
 
+UINT OpenTestMessage(OpenTestResult result)
+{
+    switch (result) {
+    case OpenTestResult::NotFound:
+        return IDS_FILE_NOT_FOUND;
+    case OpenTestResult::BadPath:
+        return IDS_BAD_PATH;
+    case OpenTestResult::AccessDenied:
+        return IDS_ACCESS_DENIED;
+    default:
+        return IDS_FILE_OPEN_FAILED;
+    }
+}
+
 bool BrowseMenuFile(HWND owner, DWORD flags, std::string& path)
 {
     static const char kFilter[] = "Vantrel Files (*.vn)\0*.vn\0All Files (*.*)\0*.*\0";
-    std::vector<char> buffer(4096, '\0');
+    // Start from the current file only when it exists: the dialog refuses
+    // to open on a name in a missing folder.
+    std::string chosen;
     const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-        path.copy(buffer.data(), buffer.size() - 1);
-    OPENFILENAMEA ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter = kFilter;
-    ofn.lpstrFile = buffer.data();
-    ofn.nMaxFile = static_cast<DWORD>(buffer.size());
-    ofn.lpstrDefExt = "vn";
-    ofn.Flags = flags | OFN_NOCHANGEDIR;
-    if (!GetOpenFileNameA(&ofn)) return false;
-    path = buffer.data();
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) chosen = path;
+    if (!ChooseFileToOpen(owner, kFilter, "vn", chosen, flags)) return false;
+    path = chosen;
     return true;
 }
 

@@ -11,6 +11,8 @@ enum class OpenTestResult { Opened, NotFound, BadPath, AccessDenied, OtherError 
 // Opens the file for reading and writing while denying others the right to
 // write, as saving it will, and closes it again.
 OpenTestResult TryOpenMenuFile(const std::string& path);
+// The error message string id for a result other than Opened.
+UINT OpenTestMessage(OpenTestResult result);
 
 // The file-open dialog for menu files with `flags` (OFN_...); `path` gives
 // the starting file when it names an existing one and receives the choice.

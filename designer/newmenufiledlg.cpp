@@ -32,23 +32,15 @@ void CNewMenuFileDlg::OnBrowse()
 
 bool CNewMenuFileDlg::PassesOpenTest(const std::string& path)
 {
-    switch (TryOpenMenuFile(path)) {
-    case OpenTestResult::Opened:
-        return true;
-    case OpenTestResult::NotFound:
+    const OpenTestResult result = TryOpenMenuFile(path);
+    if (result == OpenTestResult::Opened) return true;
+    if (result == OpenTestResult::NotFound) {
         if (Message(IDS_ASK_CREATE_FILE, MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return false;
         m_createFile = true;
         return true;
-    case OpenTestResult::BadPath:
-        Message(IDS_BAD_PATH, MB_ICONERROR);
-        return false;
-    case OpenTestResult::AccessDenied:
-        Message(IDS_ACCESS_DENIED, MB_ICONERROR);
-        return false;
-    default:
-        Message(IDS_FILE_OPEN_FAILED, MB_ICONERROR);
-        return false;
     }
+    Message(OpenTestMessage(result), MB_ICONERROR);
+    return false;
 }
 
 void CNewMenuFileDlg::OnOK()

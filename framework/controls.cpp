@@ -6,7 +6,8 @@
 
 namespace {
 
-bool ChooseFile(HWND owner, const char* filter, const char* defaultExtension, std::string& path, bool save)
+bool ChooseFile(HWND owner, const char* filter, const char* defaultExtension, std::string& path, bool save,
+                DWORD flags)
 {
     std::vector<char> buffer(4096, '\0');
     path.copy(buffer.data(), buffer.size() - 1);
@@ -17,8 +18,7 @@ bool ChooseFile(HWND owner, const char* filter, const char* defaultExtension, st
     ofn.lpstrFile = buffer.data();
     ofn.nMaxFile = static_cast<DWORD>(buffer.size());
     ofn.lpstrDefExt = defaultExtension;
-    ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR |
-                (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+    ofn.Flags = flags | OFN_NOCHANGEDIR;
     const BOOL chosen = save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
     if (!chosen) return false;
     path = buffer.data();
@@ -36,14 +36,16 @@ bool InitCommonControlsOnce()
     return done;
 }
 
-bool ChooseFileToOpen(HWND owner, const char* filter, const char* defaultExtension, std::string& path)
+bool ChooseFileToOpen(HWND owner, const char* filter, const char* defaultExtension, std::string& path,
+                      DWORD flags)
 {
-    return ChooseFile(owner, filter, defaultExtension, path, false);
+    return ChooseFile(owner, filter, defaultExtension, path, false, flags);
 }
 
 bool ChooseFileToSave(HWND owner, const char* filter, const char* defaultExtension, std::string& path)
 {
-    return ChooseFile(owner, filter, defaultExtension, path, true);
+    return ChooseFile(owner, filter, defaultExtension, path, true,
+                      OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT);
 }
 
 int CListView::InsertColumn(int index, const std::string& heading, int width)

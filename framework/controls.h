@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <commdlg.h>
 
 #include <string>
 
@@ -12,8 +13,11 @@
 bool InitCommonControlsOnce();
 
 // The file-open dialog; true with the chosen path in `path` (which also
-// gives the starting name). `filter` is the usual "Name\0*.ext\0\0" list.
-bool ChooseFileToOpen(HWND owner, const char* filter, const char* defaultExtension, std::string& path);
+// gives the starting name). `filter` is the usual "Name\0*.ext\0\0" list;
+// `flags` are the dialog's OFN_ flags (a new file's name needs only
+// OFN_PATHMUSTEXIST).
+bool ChooseFileToOpen(HWND owner, const char* filter, const char* defaultExtension, std::string& path,
+                      DWORD flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST);
 // The file-save dialog, asking before it overwrites.
 bool ChooseFileToSave(HWND owner, const char* filter, const char* defaultExtension, std::string& path);
 
