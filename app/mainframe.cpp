@@ -75,6 +75,7 @@ int CMainFrame::OnCreate()
     if (!m_trayIcon.Create(this, FM_TRAY_NOTIFY, "Vantrel", app->appIcon, IDR_TRAY_MENU, false)) return -1;
 
     m_processThread.setOwner(this);
+    m_processThread.setMinuteMilliseconds(app->idleMinuteMilliseconds);
     if (!m_processThread.Open()) return -1;
     m_workerStarted = true;
     m_processThread.WaitRunning();

@@ -67,8 +67,10 @@ public:
     // Microseconds from taking the event that opened the root menu off the
     // queue to the root window shown (the last time it opened).
     long long lastShowMicroseconds() const { return m_lastShowMicros.load(); }
-    // How long one idle minute lasts; tests shorten it.
+    // How long one idle minute lasts; set before Open.
     void setMinuteMilliseconds(UINT milliseconds) { m_minute = milliseconds; }
+    // The tree the menus show; tests read it while the worker waits.
+    const CMenuDocument& document() const { return m_document; }
 
     // CMenuWndHost
     bool engineReady() const override;

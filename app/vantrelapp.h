@@ -40,6 +40,9 @@ public:
     std::atomic<int> engineReady{1};
     std::atomic<int> loggedIn{0};
     std::atomic<int> autoLogoutMinutes{0};
+    // How long one idle minute lasts for the worker; only test builds of
+    // the program shorten it.
+    UINT idleMinuteMilliseconds = 60000;
     std::string loginFile;
     std::string loginMenuName;
     std::string loginUser;

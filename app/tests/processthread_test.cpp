@@ -128,3 +128,76 @@ TEST(ProcessThread, FrameWaitingForClosedMenusStillAnswersTheWorker)
 }
 
 }  // namespace
+
+namespace {
+
+HookMouseEvent Mouse(UINT message, HWND window, int x, int y)
+{
+    HookMouseEvent event = {};
+    event.message = message;
+    event.x = x;
+    event.y = y;
+    event.window = static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(window));
+    return event;
+}
+
+HWND VisibleRootMenu()
+{
+    HWND root = FindWindowA(nullptr, "CMenuWnd");
+    return root != nullptr && IsWindowVisible(root) ? root : nullptr;
+}
+
+template <typename Condition>
+bool WaitUntil(Condition done)
+{
+    for (int i = 0; i < 1000 && !done(); ++i) Sleep(10);
+    return done();
+}
+
+// Windows of the test stand for the program right-clicked and its pop-up
+// menu (a window of the system's menu class), so that the worker routes
+// real hook reports against real windows.
+TEST(ProcessThread, RightClickShowsTheRootAgainstThePopupAndALeftPressElsewhereClosesIt)
+{
+    Owner owner;
+    CProcessThread worker;
+    worker.setOwner(&owner);
+    ASSERT_EQ(worker.Open(), 1);
+    worker.WaitRunning();
+    ASSERT_EQ(worker.GetRunning(), 1);
+    owner.queue.setWakeThread(worker.threadId());
+
+    HWND program = CreateWindowExA(0, "STATIC", "right-clicked", WS_POPUP | WS_VISIBLE, 100, 100, 400, 300, nullptr,
+                                   nullptr, nullptr, nullptr);
+    ASSERT_NE(program, nullptr);
+    owner.queue.enqueue(Mouse(WM_RBUTTONDOWN, program, 200, 150));
+    ASSERT_TRUE(WaitForEvents(worker, 1));
+    EXPECT_EQ(VisibleRootMenu(), nullptr) << "no pop-up yet";
+
+    HWND popup = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "#32768", "", WS_POPUP | WS_VISIBLE, 200, 150, 160,
+                                 120, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(popup, nullptr);
+    owner.queue.enqueue(Mouse(WM_MOUSEMOVE, popup, 210, 160));
+    ASSERT_TRUE(WaitUntil([] { return VisibleRootMenu() != nullptr; }));
+    RECT menu, popupRect;
+    ASSERT_TRUE(GetWindowRect(VisibleRootMenu(), &menu));
+    ASSERT_TRUE(GetWindowRect(popup, &popupRect));
+    EXPECT_EQ(menu.left, popupRect.left);
+    EXPECT_EQ(menu.right - menu.left, popupRect.right - popupRect.left);
+    EXPECT_TRUE(menu.bottom == popupRect.top || menu.top == popupRect.bottom);
+
+    // A left press on the pop-up itself leaves the menus alone; one
+    // elsewhere closes them.
+    const unsigned taken = worker.eventsTaken();
+    owner.queue.enqueue(Mouse(WM_LBUTTONDOWN, popup, 210, 160));
+    ASSERT_TRUE(WaitForEvents(worker, taken + 1));
+    EXPECT_NE(VisibleRootMenu(), nullptr);
+    owner.queue.enqueue(Mouse(WM_LBUTTONDOWN, program, 120, 280));
+    EXPECT_TRUE(WaitUntil([] { return VisibleRootMenu() == nullptr; }));
+
+    worker.Close();
+    DestroyWindow(popup);
+    DestroyWindow(program);
+}
+
+}  // namespace

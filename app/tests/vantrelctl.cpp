@@ -12,6 +12,10 @@
 //   vantrelctl popup             rectangle of the visible pop-up menu ("#32768")
 //   vantrelctl notepad           the text of notepad's edit control, with CR and
 //                                LF written as \r and \n
+//   vantrelctl des KEY           the item key KEY as the login dialog saves it in
+//                                the registry value Des
+#include "designer/logindlg.h"
+
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -147,6 +151,10 @@ int main(int argc, char** argv)
             else std::putchar(*c);
         }
         std::printf("\n");
+        return 0;
+    }
+    if (verb == "des" && argc == 3) {
+        std::printf("%s\n", EncodeRememberedKey(argv[2]).c_str());
         return 0;
     }
     if (verb == "procs" && argc == 3) {
