@@ -372,7 +372,8 @@ TEST_F(EngineLogin, StartupLoginReadsTheSavedValuesAndDeciphersTheSavedKey)
         EXPECT_EQ(app->loginKey, c.key);
         EXPECT_EQ(app->autoLogoutMinutes.load(), c.minutesAfter);
 
-        // The request made of it logs in with the saved key.
+        // A login with what it read (the key made 8 bytes as the frame does)
+        // opens the menu only with the right key.
         LogIn(app->loginFile, app->loginMenuName, app->loginUser, app->loginPassword, app->loginKey);
         EXPECT_EQ(app->loggedIn.load(), c.key == kItemKey ? 1 : 0);
         EXPECT_EQ(frame.loginRequests.load(), 1);
