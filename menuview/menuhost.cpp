@@ -34,12 +34,19 @@ bool CMenuWndHost::initMenuWindows(HICON rootIcon)
     m_screenHeight = GetSystemMetrics(SM_CYSCREEN);
     UINT hover = 0;
     m_hoverTime = SystemParametersInfoA(SPI_GETMOUSEHOVERTIME, 0, &hover, 0) && hover != 0 ? hover : 400;
-    return true;
+    // The root window is made now, so the first menu shows as fast as the rest.
+    return m_rootWindow->prepare(nullptr);
 }
 
 void CMenuWndHost::releaseMenuWindows()
 {
-    if (m_rootWindow != nullptr && m_rootWindow->isShown()) m_rootWindow->close();
+    {
+        // Nothing waits for the submenu delay any more: closing must not
+        // reach the timer of a host being destroyed.
+        CAhLock guard(m_lock);
+        m_hoverWindow = nullptr;
+    }
+    if (m_rootWindow != nullptr) m_rootWindow->destroy();
     {
         CAhLock guard(m_lock);
         m_freeWindows.clear();

@@ -23,11 +23,12 @@ public:
     CMenuWndHost(const CMenuWndHost&) = delete;
     CMenuWndHost& operator=(const CMenuWndHost&) = delete;
 
-    // On the owning thread: registers the window class and reads the
-    // metrics, the menu font, the desktop and the hover time. `rootIcon` is
-    // drawn before every root item. False when the class cannot be made.
+    // On the owning thread: registers the window class, reads the metrics,
+    // the menu font, the desktop and the hover time, and makes the hidden
+    // root window. `rootIcon` is drawn before every root item. False when
+    // the class or the window cannot be made.
     bool initMenuWindows(HICON rootIcon);
-    // Closes the root, frees the pooled windows and the font.
+    // Destroys the root and the pooled windows; frees the font.
     void releaseMenuWindows();
 
     CMenuWnd& rootWindow() { return *m_rootWindow; }

@@ -20,6 +20,19 @@ LPARAM ValueOf(POINT point)
     return MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y));
 }
 
+// Drops the mouse and menu messages still posted to a window being hidden:
+// the window lives on for the next menu, which they were not meant for.
+void DropPostedInput(HWND window)
+{
+    const UINT ranges[][2] = {{WM_MOUSEFIRST, WM_MOUSELAST}, {WM_MOUSEHOVER, WM_MOUSEHOVER},
+                              {MW_ACTIVATE_ITEM, MW_OPEN_SUBMENU}};
+    MSG msg;
+    for (const auto& range : ranges) {
+        while (PeekMessageA(&msg, window, range[0], range[1], PM_REMOVE | PM_NOYIELD)) {
+        }
+    }
+}
+
 }  // namespace
 
 CMenuWnd::~CMenuWnd()
@@ -30,18 +43,28 @@ CMenuWnd::~CMenuWnd()
 bool CMenuWnd::create(HWND owner, CMenuList* list, CMenuWnd* parent, int indexInParent)
 {
     if (m_host == nullptr || list == nullptr) return false;
-    if (m_hWnd != nullptr) close();
+    if (m_isShown != 0 || m_registered != nullptr) close();
+    if (!prepare(owner)) return false;
     m_list = list;
     m_windowRect = LayoutMenu(*list, m_host->metrics(),
                               [this](const std::string& text) { return m_host->measureText(text); });
     m_height = m_windowRect.bottom - m_windowRect.top;
-    const RECT initial = {0, 0, 1, 1};
-    if (!CreateEx(kMenuExStyle, m_host->menuClassName(), "CMenuWnd", WS_POPUP | WS_CLIPSIBLINGS, initial, owner,
-                  0))
-        return false;
+    if (m_registered == nullptr) Attach();
     m_parentWindow = parent;
     m_indexInParent = indexInParent;
     return true;
+}
+
+bool CMenuWnd::prepare(HWND owner)
+{
+    if (m_host == nullptr) return false;
+    // A hidden window of the same owner is shown again: making a window
+    // costs several times more than moving and showing one.
+    if (m_hWnd != nullptr && GetWindow(m_hWnd, GW_OWNER) == owner) return true;
+    if (m_hWnd != nullptr) destroy();
+    const RECT initial = {0, 0, 1, 1};
+    return CreateEx(kMenuExStyle, m_host->menuClassName(), "CMenuWnd", WS_POPUP | WS_CLIPSIBLINGS, initial, owner, 0)
+           != FALSE;
 }
 
 bool CMenuWnd::showRoot(CMenuList* list, HWND owner, const RECT& anchor, POINT click)
@@ -49,12 +72,18 @@ bool CMenuWnd::showRoot(CMenuList* list, HWND owner, const RECT& anchor, POINT c
     if (!create(owner, list, nullptr, -1)) return false;
     const RECT placed = PlaceRoot(anchor, click.y, m_height, m_host->screenHeight());
     StretchRootItems(*list, placed.right - placed.left);
-    m_windowRect = placed;
-    SetWindowPos(m_hWnd, HWND_TOPMOST, placed.left, placed.top, placed.right - placed.left,
-                 placed.bottom - placed.top, SWP_NOACTIVATE);
-    ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);
-    m_isShown = 1;
+    ShowAt(placed);
     return true;
+}
+
+void CMenuWnd::ShowAt(const RECT& placed)
+{
+    m_windowRect = placed;
+    // The window may still hold the picture of the menu it showed last.
+    InvalidateRect(m_hWnd, nullptr, FALSE);
+    SetWindowPos(m_hWnd, HWND_TOPMOST, placed.left, placed.top, placed.right - placed.left,
+                 placed.bottom - placed.top, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    m_isShown = 1;
 }
 
 void CMenuWnd::close()
@@ -67,9 +96,21 @@ void CMenuWnd::close()
     m_isShown = 0;
     if (m_list != nullptr) m_list->currentIndex = -1;
     CloseChild();
-    if (m_hWnd != nullptr) DestroyWindow();
+    // Hidden, not destroyed, so that the next menu shows without waiting for
+    // a new window.
+    if (m_hWnd != nullptr) {
+        ShowWindow(m_hWnd, SW_HIDE);
+        DropPostedInput(m_hWnd);
+    }
+    m_list = nullptr;
     m_parentWindow = nullptr;
     m_indexInParent = -1;
+}
+
+void CMenuWnd::destroy()
+{
+    close();
+    if (m_hWnd != nullptr) DestroyWindow();
 }
 
 void CMenuWnd::CloseChild()
@@ -118,7 +159,6 @@ LRESULT CMenuWnd::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_CREATE:
-        OnCreate();
         return 0;
     case WM_PAINT:
         OnPaint();
@@ -163,7 +203,7 @@ LRESULT CMenuWnd::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     return CWnd::OnMessage(message, wParam, lParam);
 }
 
-void CMenuWnd::OnCreate()
+void CMenuWnd::Attach()
 {
     ForgetMouse();
     m_registered = m_hWnd;
@@ -286,10 +326,7 @@ void CMenuWnd::OnOpenSubmenu(POINT point)
     long top = 0;
     // Where none fits it stays at the corner it was created in, at full size.
     PlaceSubmenu(anchor, width, height, m_host->desktopRect(), left, top);
-    child->m_windowRect = RECT{left, top, left + width, top + height};
-    SetWindowPos(child->m_hWnd, HWND_TOPMOST, left, top, width, height, SWP_NOACTIVATE);
-    ShowWindow(child->m_hWnd, SW_SHOWNOACTIVATE);
-    child->m_isShown = 1;
+    child->ShowAt(RECT{left, top, left + width, top + height});
 }
 
 void CMenuWnd::OnPaint()
@@ -297,19 +334,27 @@ void CMenuWnd::OnPaint()
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(m_hWnd, &ps);
     if (dc == nullptr) return;
-    RECT client;
-    GetClientRect(m_hWnd, &client);
-    HDC memory = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right > 0 ? client.right : 1, client.bottom > 0 ? client.bottom : 1);
-    if (memory != nullptr && bitmap != nullptr) {
+    // Only the part to paint is drawn: a long menu reaches far below the
+    // screen, and drawing all of it would delay the part that shows.
+    const RECT& area = ps.rcPaint;
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    HDC memory = width > 0 && height > 0 ? CreateCompatibleDC(dc) : nullptr;
+    HBITMAP bitmap = memory != nullptr ? CreateCompatibleBitmap(dc, width, height) : nullptr;
+    if (bitmap != nullptr) {
         HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
         HGDIOBJ oldFont = SelectObject(memory, m_host->menuFont());
-        FillRect(memory, &client, GetSysColorBrush(COLOR_MENU));
+        SetViewportOrgEx(memory, -area.left, -area.top, nullptr);
+        FillRect(memory, &area, GetSysColorBrush(COLOR_MENU));
         if (m_list != nullptr) {
-            for (int i = 0; i < m_list->count(); ++i) DrawItem(memory, *m_list->items[i], i == m_list->currentIndex);
+            for (int i = 0; i < m_list->count(); ++i) {
+                const RECT& bounds = m_list->items[i]->bounds;
+                if (bounds.bottom <= area.top || bounds.top >= area.bottom) continue;
+                DrawItem(memory, *m_list->items[i], i == m_list->currentIndex);
+            }
         }
-        BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-               ps.rcPaint.bottom - ps.rcPaint.top, memory, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+        SetViewportOrgEx(memory, 0, 0, nullptr);
+        BitBlt(dc, area.left, area.top, width, height, memory, 0, 0, SRCCOPY);
         SelectObject(memory, oldFont);
         SelectObject(memory, oldBitmap);
     }

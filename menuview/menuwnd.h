@@ -22,13 +22,18 @@ public:
     ~CMenuWnd() override;
 
     void bind(CMenuWndHost* host) { m_host = host; }
-    // Lays out `list` and creates the (hidden) window owned by `owner`.
+    // Lays out `list` in the (hidden) window owned by `owner`, made now
+    // unless the window kept from an earlier menu has that owner.
     bool create(HWND owner, CMenuList* list, CMenuWnd* parent, int indexInParent);
+    // Makes the hidden window ahead of the first menu; true when it exists.
+    bool prepare(HWND owner);
     // Creates the root window and shows it against `anchor` (screen
     // rectangle of the pop-up) for a click at `click`.
     bool showRoot(CMenuList* list, HWND owner, const RECT& anchor, POINT click);
-    // Closes this window and every submenu below it.
+    // Hides this window and every submenu below it; the windows are kept.
     virtual void close();
+    // Closes, then destroys the window.
+    void destroy();
     void setHighlight(int index);
     int hitTest(POINT point) const;
     // Clears the highlight here and in every open submenu below, forgetting
@@ -48,7 +53,8 @@ protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void OnCreate();
+    void Attach();
+    void ShowAt(const RECT& placed);
     void OnPaint();
     void OnMouseMove(POINT point);
     void OnMouseHover();

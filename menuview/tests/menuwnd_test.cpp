@@ -143,11 +143,27 @@ TEST_F(MenuWndTest, RootShowsAgainstTheAnchorWithoutTakingActivationOrFocus)
     EXPECT_NE(0, exStyle & WS_EX_TOPMOST);
     EXPECT_NE(0, exStyle & WS_EX_TOOLWINDOW);
 
+    // Closing hides the window and keeps it for the next menu; a click that
+    // was still on its way to the closed menu chooses nothing in the next one.
     const HWND handle = menu.m_hWnd;
+    CMenuItem* greeting = root->items[2];
+    PostMessageA(handle, WM_MOUSEMOVE, 0, At(greeting));
+    Pump();
+    PostMessageA(handle, WM_LBUTTONDOWN, MK_LBUTTON, At(greeting));
     menu.close();
-    EXPECT_FALSE(IsWindow(handle));
+    EXPECT_TRUE(IsWindow(handle));
+    EXPECT_FALSE(IsWindowVisible(handle));
     EXPECT_FALSE(host.isMenuWindow(handle));
     EXPECT_FALSE(menu.isShown());
+    ShowRoot();
+    EXPECT_EQ(handle, menu.m_hWnd);
+    EXPECT_TRUE(IsWindowVisible(handle));
+    EXPECT_TRUE(host.isMenuWindow(handle));
+    EXPECT_TRUE(host.chosen.empty());
+    EXPECT_EQ(-1, menu.highlightIndex());
+
+    host.releaseMenuWindows();
+    EXPECT_FALSE(IsWindow(handle));
 }
 
 TEST_F(MenuWndTest, HoverOpensSubmenusAndOnlyAClickChoosesALeaf)
