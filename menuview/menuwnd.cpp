@@ -79,8 +79,8 @@ bool CMenuWnd::showRoot(CMenuList* list, HWND owner, const RECT& anchor, POINT c
 void CMenuWnd::ShowAt(const RECT& placed)
 {
     m_windowRect = placed;
-    // The window may still hold the picture of the menu it showed last.
-    InvalidateRect(m_hWnd, nullptr, FALSE);
+    // Showing a hidden window repaints all of it, so the picture of the
+    // menu it showed last never appears.
     SetWindowPos(m_hWnd, HWND_TOPMOST, placed.left, placed.top, placed.right - placed.left,
                  placed.bottom - placed.top, SWP_NOACTIVATE | SWP_SHOWWINDOW);
     m_isShown = 1;

@@ -55,5 +55,7 @@ read -r _ callbacks median max delivered dropped < <(lines | grep '^stats ')
 moves=$(lines | awk '$1 == "record" && $2 == 512' | wc -l)
 [ "$moves" -ge 250 ] || fail "only $moves of 300 moves were reported"
 note "$moves move records; callback over $callbacks events: median $((median / 1000)) us, maximum $((max / 1000)) us; $delivered delivered, $dropped dropped"
+read -r _ records delay_median delay_max < <(lines | grep '^delay ')
+note "input to the receiving window over $records records: median $delay_median ms, maximum $delay_max ms"
 [ "$dropped" = 0 ] || fail "$dropped events dropped"
 echo "PASS"

@@ -3,6 +3,8 @@
 //   record <message> <x> <y> <window> <flag>
 // A right press on its own client area ends it after printing
 //   stats <callbacks> <median ns> <max ns> <delivered> <dropped>
+//   delay <records> <median ms> <max ms>
+// where a record's delay runs from the input's time stamp to its arrival here.
 // It also ends by itself after two minutes.
 #include "hook/hookcore.h"
 #include "hook/vantrelhk.h"
@@ -16,6 +18,7 @@ namespace {
 
 HookStatistics g_stats;
 HookStatisticsProc g_statistics;
+std::vector<DWORD> g_delays;
 
 template <class F>
 F Entry(HMODULE module, const char* name)
@@ -32,6 +35,10 @@ void PrintStatistics()
                 static_cast<unsigned long>(ns.empty() ? 0 : ns[ns.size() / 2]),
                 static_cast<unsigned long>(g_stats.maxCallbackNs), static_cast<unsigned long>(g_stats.delivered),
                 static_cast<unsigned long>(g_stats.dropped));
+    std::sort(g_delays.begin(), g_delays.end());
+    std::printf("delay %lu %lu %lu\n", static_cast<unsigned long>(g_delays.size()),
+                static_cast<unsigned long>(g_delays.empty() ? 0 : g_delays[g_delays.size() / 2]),
+                static_cast<unsigned long>(g_delays.empty() ? 0 : g_delays.back()));
     std::fflush(stdout);
 }
 
@@ -44,6 +51,7 @@ LRESULT CALLBACK ProbeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
             return TRUE;
         hook::HookMouseEvent e;
         std::memcpy(&e, data->lpData, sizeof e);
+        g_delays.push_back(GetTickCount() - e.time);
         std::printf("record %lu %ld %ld %lu %lu\n", static_cast<unsigned long>(e.message), static_cast<long>(e.x),
                     static_cast<long>(e.y), static_cast<unsigned long>(e.window),
                     static_cast<unsigned long>(e.injected));
