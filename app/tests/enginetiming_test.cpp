@@ -1,0 +1,187 @@
+// How fast the worker answers the hook: from a report queued by the frame to
+// the worker taking it, and from taking the report that finds the pop-up to
+// the root menu shown, for menus of 10 and 200 items. Windows of the test
+// stand for the program right-clicked and its pop-up menu. The figures are
+// printed for the record; the bounds only catch a gross regression on a
+// loaded machine.
+#include "app/appmessages.h"
+#include "app/hookqueue.h"
+#include "app/processthread.h"
+#include "app/vantrelapp.h"
+#include "accounts/accountfile.h"
+#include "ahcommon/threadtimer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+long long Now()
+{
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+double Microseconds(long long ticks)
+{
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return ticks * 1e6 / static_cast<double>(frequency.QuadPart);
+}
+
+// The frame's side of the queue, noting when the worker takes each report.
+class TimingOwner : public ProcessThreadOwner {
+public:
+    CHookEventQueue queue;
+    std::atomic<long long> queuedAt{0};
+    std::atomic<long long> takenAt{0};
+
+    void startHookReports() override {}
+    bool dequeueHookEvent(HookMouseEvent& event) override
+    {
+        if (!queue.dequeue(event)) return false;
+        takenAt = Now();
+        return true;
+    }
+    void post(const HookMouseEvent& event)
+    {
+        queuedAt = Now();
+        queue.enqueue(event);
+    }
+};
+
+HookMouseEvent Mouse(UINT message, HWND window, int x, int y)
+{
+    HookMouseEvent event = {};
+    event.message = message;
+    event.x = x;
+    event.y = y;
+    event.window = static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(window));
+    return event;
+}
+
+template <typename Condition>
+bool WaitUntil(Condition done)
+{
+    for (int i = 0; i < 2000 && !done(); ++i) Sleep(1);
+    return done();
+}
+
+bool RootShown()
+{
+    HWND root = FindWindowA(nullptr, "CMenuWnd");
+    return root != nullptr && IsWindowVisible(root);
+}
+
+std::string WriteMenuFile(int items)
+{
+    char folder[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, folder);
+    const std::string path = std::string(folder) + "vantrel-engine-timing-" + std::to_string(GetCurrentProcessId()) +
+                             "-" + std::to_string(items) + ".vn";
+    CMenuDocument doc;
+    CMenuList* root = doc.newMenu(nullptr);
+    root->isRoot = 1;
+    for (int i = 0; i < items; ++i) {
+        CMenuItem* item = root->appendNew(0);
+        item->caption = "Item number " + std::to_string(i);
+        item->keystrokes = "text";
+        item->separator = i % 10 == 9 ? 1 : 0;
+    }
+    const std::string body = root->toBody(ItemKey());
+    doc.deleteMenu(root);
+    CAccountFile file;
+    if (!file.create(path, "Timing")) return std::string();
+    file.deleteRecord("Timing");
+    file.addRecord("Timing", body);
+    file.currentRecord()->users = {CUserEntry("user", "pw", "r")};
+    if (!file.save()) return std::string();
+    file.close();
+    return path;
+}
+
+struct Figures {
+    double median;
+    double maximum;
+};
+
+Figures Summary(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return Figures{values[values.size() / 2], values.back()};
+}
+
+TEST(EngineTiming, HookReportToWorkerAndPopupToRootShown)
+{
+    InitializeTimer();
+    TimingOwner owner;
+    CProcessThread worker;
+    worker.setOwner(&owner);
+    ASSERT_EQ(worker.Open(), 1);
+    worker.WaitRunning();
+    ASSERT_EQ(worker.GetRunning(), 1);
+    owner.queue.setWakeThread(worker.threadId());
+
+    HWND program = CreateWindowExA(0, "STATIC", "right-clicked", WS_POPUP | WS_VISIBLE, 100, 100, 400, 300, nullptr,
+                                   nullptr, nullptr, nullptr);
+    ASSERT_NE(program, nullptr);
+
+    // Reports that change nothing: the worker only takes them.
+    std::vector<double> delays;
+    for (int i = 0; i < 200; ++i) {
+        const unsigned taken = worker.eventsTaken();
+        owner.post(Mouse(WM_MOUSEMOVE, program, 150 + i % 50, 150));
+        ASSERT_TRUE(WaitUntil([&] { return worker.eventsTaken() > taken; }));
+        delays.push_back(Microseconds(owner.takenAt - owner.queuedAt));
+    }
+    const Figures delay = Summary(delays);
+    std::printf("report queued to taken by the worker: median %.0f us, max %.0f us\n", delay.median, delay.maximum);
+    EXPECT_LT(delay.median, 20000.0);
+
+    CVantrelApp* app = VantrelApp();
+    for (const int items : {10, 200}) {
+        const std::string path = WriteMenuFile(items);
+        ASSERT_FALSE(path.empty());
+        app->loginFile = path;
+        app->loginMenuName = "Timing";
+        app->loginUser = "user";
+        app->loginPassword = "pw";
+        app->loginKey = std::string(8, static_cast<char>(0xAB));
+        app->loggedIn = 0;
+        app->engineReady = 0;
+        ASSERT_TRUE(PostThreadMessageA(worker.threadId(), TM_LOGIN, 0, 0));
+        ASSERT_TRUE(WaitUntil([app] { return app->engineReady.load() == 1; }));
+        ASSERT_EQ(app->loggedIn.load(), 1);
+
+        std::vector<double> shows;
+        for (int run = 0; run < 25; ++run) {
+            owner.post(Mouse(WM_RBUTTONDOWN, program, 200, 150));
+            HWND popup = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "#32768", "", WS_POPUP | WS_VISIBLE,
+                                         200, 150 + run % 5, 160, 120, nullptr, nullptr, nullptr, nullptr);
+            ASSERT_NE(popup, nullptr);
+            owner.post(Mouse(WM_MOUSEMOVE, popup, 210, 160));
+            ASSERT_TRUE(WaitUntil(RootShown));
+            shows.push_back(static_cast<double>(worker.lastShowMicroseconds()));
+            owner.post(Mouse(WM_LBUTTONDOWN, program, 120, 280));
+            ASSERT_TRUE(WaitUntil([] { return !RootShown(); }));
+            DestroyWindow(popup);
+        }
+        const Figures shown = Summary(shows);
+        std::printf("root menu of %d items, report taken to window shown: median %.0f us, max %.0f us\n", items,
+                    shown.median, shown.maximum);
+        EXPECT_LT(shown.median, 100000.0);
+        DeleteFileA(path.c_str());
+    }
+
+    worker.Close();
+    DestroyWindow(program);
+    UninitializeTimer();
+}
+
+}  // namespace
