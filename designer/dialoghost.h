@@ -45,6 +45,11 @@ public:
     virtual void dialogShown(HWND dialog, bool animate) = 0;
     virtual void dialogClosing(HWND dialog, bool animate) = 0;
 
+    // The file-open dialog for menu files with `flags` (OFN_...); `path`
+    // gives the starting file and receives the choice. This one shows the
+    // system's dialog; tests answer in its place.
+    virtual bool chooseMenuFile(HWND owner, DWORD flags, std::string& path);
+
 protected:
     ~CDialogHost() = default;
 };

@@ -134,7 +134,7 @@ void CLoginDlg::OnBrowse()
     std::string path = m_host.loggedIn() ? m_host.currentLogin().file
                                          : m_host.settings().GetProfileString(kSection, "File", "");
     path = m_host.resolveModuleRelative(path);
-    if (!BrowseMenuFile(m_hWnd, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, path)) return;
+    if (!m_host.chooseMenuFile(m_hWnd, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, path)) return;
     if (!PassesOpenTest(path)) return;
     if (!FillMenuList(path, true)) return;
     HWND list = GetDlgItem(IDC_LOGIN_MENU_LIST);

@@ -1,5 +1,6 @@
 #include "designer/menufileaccess.h"
 
+#include "designer/dialoghost.h"
 #include "framework/controls.h"
 #include "lang/resource.h"
 
@@ -52,6 +53,11 @@ bool BrowseMenuFile(HWND owner, DWORD flags, std::string& path)
     if (!ChooseFileToOpen(owner, kFilter, "vn", chosen, flags)) return false;
     path = chosen;
     return true;
+}
+
+bool CDialogHost::chooseMenuFile(HWND owner, DWORD flags, std::string& path)
+{
+    return BrowseMenuFile(owner, flags, path);
 }
 
 int ClampMinutes(int minutes)

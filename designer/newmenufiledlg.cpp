@@ -27,7 +27,8 @@ void CNewMenuFileDlg::OnBrowse()
     std::string path = m_host.loggedIn() ? m_host.currentLogin().file
                                          : m_host.settings().GetProfileString("Settings", "File", "");
     path = m_host.resolveModuleRelative(path);
-    if (BrowseMenuFile(m_hWnd, OFN_PATHMUSTEXIST | OFN_HIDEREADONLY, path)) SetDlgItemText(IDC_NEWFILE_PATH, path);
+    if (m_host.chooseMenuFile(m_hWnd, OFN_PATHMUSTEXIST | OFN_HIDEREADONLY, path))
+        SetDlgItemText(IDC_NEWFILE_PATH, path);
 }
 
 bool CNewMenuFileDlg::PassesOpenTest(const std::string& path)

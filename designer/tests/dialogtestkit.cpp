@@ -69,6 +69,31 @@ CWinApp& TestHost::settings()
     return TestApp();
 }
 
+std::string TestHost::toModuleRelative(const std::string& path) const
+{
+    const size_t n = programFolder.size();
+    if (n == 0 || path.size() <= n || lstrcmpiA(path.substr(0, n).c_str(), programFolder.c_str()) != 0) return path;
+    return path.substr(n);
+}
+
+std::string TestHost::resolveModuleRelative(const std::string& path) const
+{
+    if (programFolder.empty() || path.empty()) return path;
+    const DWORD attributes = GetFileAttributesA((programFolder + path).c_str());
+    return attributes == INVALID_FILE_ATTRIBUTES ? path : programFolder + path;
+}
+
+bool TestHost::chooseMenuFile(HWND, DWORD flags, std::string& path)
+{
+    browses.push_back({path, flags});
+    if (chosenFiles.empty()) return false;
+    const std::string chosen = chosenFiles.front();
+    chosenFiles.pop_front();
+    if (chosen.empty()) return false;
+    path = chosen;
+    return true;
+}
+
 bool TestHost::takeDecryptFailed()
 {
     const bool was = decryptFailed;

@@ -24,8 +24,8 @@ public:
     using Script = std::function<void(HWND)>;
 
     CWinApp& settings() override;
-    std::string toModuleRelative(const std::string& path) const override { return path; }
-    std::string resolveModuleRelative(const std::string& path) const override { return path; }
+    std::string toModuleRelative(const std::string& path) const override;
+    std::string resolveModuleRelative(const std::string& path) const override;
     bool loggedIn() const override { return isLoggedIn; }
     LoginValues currentLogin() const override { return login; }
     bool takeDecryptFailed() override;
@@ -35,6 +35,9 @@ public:
                     const std::string& second) override;
     void dialogShown(HWND dialog, bool animate) override;
     void dialogClosing(HWND dialog, bool animate) override;
+    // Stands in for the file-open dialog: takes the next of `chosenFiles`
+    // ("" or none left: a cancel) and records where it would have started.
+    bool chooseMenuFile(HWND owner, DWORD flags, std::string& path) override;
 
     // Runs for the next dialog that appears; a dialog the script leaves
     // open is cancelled afterwards.
@@ -42,6 +45,9 @@ public:
     // The ids of the messages shown so far, in order.
     std::vector<UINT> MessageIds() const;
 
+    // Paths inside this folder are kept relative to it, as the program
+    // does with its own folder; empty: paths stay as they are.
+    std::string programFolder;
     bool isLoggedIn = false;
     LoginValues login;
     bool decryptFailed = false;
@@ -50,6 +56,12 @@ public:
     std::deque<int> answers;  // for questions; IDOK when empty
     std::deque<Script> scripts;
     std::vector<HWND> closed;
+    struct Browse {
+        std::string start;
+        DWORD flags;
+    };
+    std::deque<std::string> chosenFiles;
+    std::vector<Browse> browses;
     int shownAnimated = 0;
 };
 

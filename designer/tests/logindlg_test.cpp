@@ -5,7 +5,10 @@
 #include "lang/resource.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
 #include <gtest/gtest.h>
+
+#include <iterator>
 
 namespace {
 
@@ -175,6 +178,69 @@ TEST_F(LoginDialog, RememberKeyQuestionAndAutoEnterBox)
     });
     EXPECT_EQ(dialog.DoModal(nullptr), IDCANCEL);
     EXPECT_EQ(host.MessageIds(), std::vector<UINT>{IDS_ASK_REMEMBER_KEY});
+}
+
+TEST_F(LoginDialog, BrowseTakesTheChosenFileWithItsMenus)
+{
+    host.programFolder = TestFolder();
+    const std::string single = TestFolder() + "single.vn";
+    MakeMenuFile(single, {{"Only", {{"ann", "pw", "rw"}}}});
+    const std::string junk = TestFolder() + "junk.vn";
+    WriteBytes(junk, "not a menu file");
+    struct Step {
+        const char* what;
+        std::string chosen;  // "": cancelled
+        UINT message;        // 0: none
+        std::string field;
+        LRESULT menus;
+        int focus;  // 0: not checked
+    };
+    // Applied in turn to one dialog, which starts on the stored file.
+    const Step steps[] = {
+        {"cancelled", "", 0, file, 2, 0},
+        {"not a menu file", junk, IDS_LOAD_FILE_FAILED, file, 2, 0},
+        {"gone since it was chosen", TestFolder() + "gone.vn", IDS_FILE_NOT_FOUND, file, 2, 0},
+        {"one menu", single, 0, "single.vn", 1, IDC_LOGIN_USER},
+        {"two menus", file, 0, "menus.vn", 2, IDC_LOGIN_MENU_LIST},
+        {"one menu again", single, 0, "single.vn", 1, IDC_LOGIN_USER},
+    };
+    CLoginDlg dialog(host);
+    host.Then([&](HWND d) {
+        HWND list = GetDlgItem(d, IDC_LOGIN_MENU_LIST);
+        for (const Step& step : steps) {
+            SCOPED_TRACE(step.what);
+            host.messages.clear();
+            host.chosenFiles.push_back(step.chosen);
+            Click(d, IDC_LOGIN_BROWSE);
+            EXPECT_EQ(host.MessageIds(), step.message == 0 ? std::vector<UINT>{} : std::vector<UINT>{step.message});
+            EXPECT_EQ(Text(d, IDC_LOGIN_FILE), step.field);
+            EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), step.menus);
+            EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), 0);
+            if (step.focus != 0) {
+                EXPECT_TRUE(HasFocus(d, step.focus));
+            }
+        }
+        // The file now in the field is the one logged in to.
+        SetText(d, IDC_LOGIN_USER, "ann");
+        SetText(d, IDC_LOGIN_PASSWORD, "pw");
+        Click(d, IDOK);
+    });
+    ASSERT_EQ(dialog.DoModal(nullptr), IDOK);
+    EXPECT_EQ(dialog.filePath, "single.vn");
+    EXPECT_EQ(dialog.menuName, "Only");
+    EXPECT_EQ(SettingText("File"), "single.vn");
+    // Logged out, it starts from the stored file and wants an existing one.
+    ASSERT_EQ(host.browses.size(), std::size(steps));
+    EXPECT_EQ(host.browses[0].start, file);
+    EXPECT_NE(host.browses[0].flags & OFN_FILEMUSTEXIST, 0u);
+
+    // Logged in, it starts from the login's file, found in the program folder.
+    host.isLoggedIn = true;
+    host.login.file = "single.vn";
+    CLoginDlg again(host);
+    host.Then([&](HWND d) { Click(d, IDC_LOGIN_BROWSE); });
+    again.DoModal(nullptr);
+    EXPECT_EQ(host.browses.back().start, single);
 }
 
 TEST_F(LoginDialog, OpeningReadsTheSettings)

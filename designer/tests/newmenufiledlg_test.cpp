@@ -4,6 +4,7 @@
 #include "designer/tests/dialogtestkit.h"
 #include "lang/resource.h"
 
+#include <commdlg.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -98,6 +99,37 @@ TEST_F(NewMenuDialog, EmptyPasswordIsAskedFor)
     CAccountFile accounts;
     ASSERT_TRUE(accounts.load(path));
     EXPECT_TRUE(accounts.select("Main", "admin", ""));
+}
+
+TEST_F(NewMenuDialog, BrowsePutsTheChosenPathInTheFileField)
+{
+    host.programFolder = TestFolder();
+    const std::string stored = TestFolder() + "menus.vn";
+    MakeMenuFile(stored, {{"Main", {}}});
+    host.settings().WriteProfileString("Settings", "File", "menus.vn");
+    const std::string chosen = TestFolder() + "fresh.vn";
+    CNewMenuFileDlg dialog(host);
+    host.Then([&](HWND d) {
+        SetText(d, IDC_NEWFILE_PATH, "typed.vn");
+        host.chosenFiles = {""};
+        Click(d, IDC_NEWFILE_BROWSE);
+        EXPECT_EQ(Text(d, IDC_NEWFILE_PATH), "typed.vn");  // a cancel changes nothing
+        host.chosenFiles = {chosen};
+        Click(d, IDC_NEWFILE_BROWSE);
+        EXPECT_EQ(Text(d, IDC_NEWFILE_PATH), chosen);  // the full path
+        SetText(d, IDC_NEWFILE_PASSWORD, "pw");
+        Click(d, IDOK);
+    });
+    ASSERT_EQ(dialog.DoModal(nullptr), IDOK);
+    EXPECT_EQ(host.MessageIds(), (std::vector<UINT>{IDS_ASK_CREATE_FILE, IDS_MENU_CREATED}));
+    // It starts from the stored file, found in the program folder, and takes
+    // the name of a file still to be made.
+    ASSERT_EQ(host.browses.size(), 2u);
+    EXPECT_EQ(host.browses[0].start, stored);
+    EXPECT_EQ(host.browses[0].flags & OFN_FILEMUSTEXIST, 0u);
+    CAccountFile accounts;
+    ASSERT_TRUE(accounts.load(chosen));
+    EXPECT_TRUE(accounts.select("Vantrel", "admin", "pw"));
 }
 
 TEST_F(NewMenuDialog, RefusalsLeaveTheFileAlone)

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -45,6 +46,36 @@ void SelectRow(HWND dialog, const std::string& name)
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     item.state = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
+// A double click on the row of `name` as the list gets it: the first click
+// has selected the row, the second comes at its centre.
+void DoubleClickRow(HWND dialog, const std::string& name)
+{
+    SelectRow(dialog, name);
+    HWND list = GetDlgItem(dialog, kList);
+    const int row = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED));
+    RECT bounds = {};
+    bounds.left = LVIR_LABEL;
+    ASSERT_TRUE(SendMessageA(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&bounds)));
+    const POINT at = {(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2};
+    SendMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+}
+
+// Handles the thread's messages until `done` holds; false after 10 s.
+bool PumpUntil(const std::function<bool()>& done)
+{
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > 10000) return false;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (!done()) MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    }
+    return true;
 }
 
 class UsersDialog : public ::testing::Test {
@@ -209,6 +240,34 @@ TEST_F(UsersDialog, EditsRightsAndNamesButNeverAdmin)
     });
     dialog.Run(nullptr);
     EXPECT_EQ(FileUsers(), (std::vector<std::string>{"admin/a/rw", "robert//rw", "carol/c/rw"}));
+}
+
+TEST_F(UsersDialog, DoubleClickOnARowOpensItsProperties)
+{
+    CUsersDlg dialog(host);
+    host.Then([&](HWND d) {
+        std::string shownName;
+        bool shownReadOnly = false;
+        host.Then([&](HWND p) {
+            shownName = Text(p, IDC_USER_NAME);
+            shownReadOnly = Checked(p, IDC_USER_READ_ONLY);
+            CheckDlgButton(p, IDC_USER_READ_ONLY, BST_UNCHECKED);
+            Click(p, IDOK);
+        });
+        const size_t closedBefore = host.closed.size();
+        DoubleClickRow(d, "bob");
+        ASSERT_TRUE(PumpUntil([&] { return host.closed.size() > closedBefore; }));
+        EXPECT_EQ(shownName, "bob");
+        EXPECT_TRUE(shownReadOnly);
+        EXPECT_EQ(Rows(d), (std::vector<std::string>{"admin:Read-Write", "bob:Read-Write", "carol:Read-Write"}));
+
+        DoubleClickRow(d, "admin");
+        ASSERT_TRUE(PumpUntil([&] { return !host.messages.empty(); }));
+        EXPECT_EQ(host.MessageIds(), std::vector<UINT>{IDS_ADMIN_LOCKED});
+    });
+    dialog.Run(nullptr);
+    EXPECT_TRUE(host.scripts.empty());
+    EXPECT_EQ(FileUsers(), (std::vector<std::string>{"admin/a/rw", "bob/b/rw", "carol/c/rw"}));
 }
 
 TEST_F(UsersDialog, DeletingTheLoggedInUserRemovesTheAccountAtOnce)
