@@ -6,18 +6,13 @@
 # start-up (menu "Demo", user "demo", password "demo").
 setup_demo_login() {
     local menu_file="$1/demo.vn"
-    wine "$VANTREL_OUT/vntool.exe" build "$(winepath -w "$(dirname "${BASH_SOURCE[0]}")/demo-menu.json")" \
-        "$(winepath -w "$menu_file")" </dev/null >/dev/null 2>&1 || fail "vntool could not build the menu file"
+    build_menu_file "$(dirname "${BASH_SOURCE[0]}")/demo-menu.json" "$menu_file"
     reset_settings
     regset File REG_SZ "$(winepath -w "$menu_file")"
     regset Vantrel REG_SZ Demo
     regset User REG_SZ demo
     regset Password REG_SZ demo
     regset AutoEnter REG_DWORD 1
-}
-
-regset() {
-    wine reg add "$SETTINGS_KEY\\Settings" /v "$1" /t "$2" /d "$3" /f </dev/null >/dev/null 2>&1
 }
 
 # start_notepad: Wine's notepad at a known place; sets NOTEPAD_WIN.

@@ -19,10 +19,8 @@ cat >"$json" <<'JSON'
   "items": [ { "caption": "Greeting", "keystrokes": "Hello" } ] } ] }
 JSON
 menu_file="$E2E_TMP/office.vn"
-wine "$VANTREL_OUT/vntool.exe" build "$(winepath -w "$json")" "$(winepath -w "$menu_file")" \
-    </dev/null >/dev/null 2>&1 || fail "vntool could not build the menu file"
+build_menu_file "$json" "$menu_file"
 
-regset() { wine reg add "$SETTINGS_KEY\\Settings" /v "$1" /t "$2" /d "$3" /f </dev/null >/dev/null 2>&1; }
 reset_settings
 regset File REG_SZ "$(winepath -w "$menu_file")"
 regset Remember REG_DWORD 1

@@ -31,6 +31,17 @@ reset_settings() {
     wine reg delete "$SETTINGS_KEY" /f </dev/null >/dev/null 2>&1 || true
 }
 
+# regset NAME TYPE DATA: writes one of the program's settings.
+regset() {
+    wine reg add "$SETTINGS_KEY\\Settings" /v "$1" /t "$2" /d "$3" /f </dev/null >/dev/null 2>&1
+}
+
+# build_menu_file JSON FILE: the menu file FILE made by vntool from JSON.
+build_menu_file() {
+    wine "$VANTREL_OUT/vntool.exe" build "$(winepath -w "$1")" "$(winepath -w "$2")" </dev/null >/dev/null 2>&1 ||
+        fail "vntool could not build the menu file"
+}
+
 # setting NAME: the value as `reg query` shows it (e.g. 0x1), or nothing.
 setting() {
     wine reg query "$SETTINGS_KEY\\Settings" /v "$1" </dev/null 2>/dev/null | tr -d '\r' |
@@ -48,17 +59,22 @@ ms_since() {
 }
 
 # open_tray_menu_for_keys: right-clicks the tray icon and gives the menu
-# that opens the keyboard focus, so that keys choose its items.
+# that opens the keyboard focus, so that keys choose its items. The icon
+# ignores clicks while the program is busy (logging in or out, typing an
+# item), so it clicks again until a window of the program opens.
 open_tray_menu_for_keys() {
-    local before menu="" w deadline=$((SECONDS + 15))
+    local before menu="" w tries i
     before=$(xdotool search --onlyvisible --name '' 2>/dev/null || true)
-    click_tray_icon 3
-    while [ -z "$menu" ]; do
-        [ $SECONDS -lt $deadline ] || fail "no menu opened"
-        sleep 0.2
-        for w in $(xdotool search --onlyvisible --name '' 2>/dev/null || true); do
-            grep -qx "$w" <<<"$before" || menu=$w
+    for tries in 1 2 3 4 5; do
+        click_tray_icon 3
+        for i in $(seq 20); do
+            sleep 0.2
+            for w in $(xdotool search --onlyvisible --classname '^vantrel\.exe$' 2>/dev/null || true); do
+                grep -qx "$w" <<<"$before" || menu=$w
+            done
+            [ -n "$menu" ] && break 2
         done
     done
+    [ -n "$menu" ] || fail "no menu opened"
     xdotool windowfocus "$menu"
 }

@@ -5,6 +5,7 @@
 //   vantrelctl windows TITLE     number of top-level windows so titled, hidden ones too
 //   vantrelctl texts TITLE       texts of the controls of the window so titled
 //   vantrelctl press TITLE ID    clicks button ID of the window so titled
+//   vantrelctl settext TITLE ID TEXT  sets the text of control ID of the window so titled
 //   vantrelctl procs NAME        number of processes with that executable name
 //   vantrelctl frame             1 when the main frame exists, else 0
 //   vantrelctl rects TITLE       screen rectangles (left top right bottom) of the
@@ -124,6 +125,11 @@ int main(int argc, char** argv)
         const TitleSearch search = FindTitled(argv[2]);
         if (search.first == nullptr) return 1;
         return PostMessageA(search.first, WM_COMMAND, MAKEWPARAM(std::atoi(argv[3]), BN_CLICKED), 0) ? 0 : 1;
+    }
+    if (verb == "settext" && argc == 5) {
+        const TitleSearch search = FindTitled(argv[2]);
+        HWND control = search.first != nullptr ? GetDlgItem(search.first, std::atoi(argv[3])) : nullptr;
+        return control != nullptr && SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4])) ? 0 : 1;
     }
     if (verb == "rects" && argc == 3) {
         EnumWindows(&PrintRect, reinterpret_cast<LPARAM>(argv[2]));
