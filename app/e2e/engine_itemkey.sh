@@ -79,18 +79,8 @@ wait_for 15 "the login dialog after the notice" window_exists 'Log In to a Menu'
 ctl press 'Log In to a Menu' 2 >/dev/null
 wait_for 15 "the login dialog to close" bash -c '! xdotool search --onlyvisible --name "^Log In to a Menu$" | grep -q .'
 
-# The tray menu is the logged-out one (a right click is ignored while the
-# engine is busy, so click until it opens).
-menu_item() { awk -v id="$1" '$1 == id' "$menu_log"; }
-for tries in 1 2 3 4 5 6; do
-    rm -f "$menu_log"
-    click_tray_icon 3
-    for i in $(seq 20); do
-        [ -s "$menu_log" ] && break 2
-        sleep 0.25
-    done
-done
-[ -s "$menu_log" ] || fail "the tray menu did not open"
+# The tray menu is the logged-out one.
+open_tray_menu
 note "tray menu: $(awk '$1 != "end" && $1 != 0 {print $1}' "$menu_log" | tr '\n' ' ')"
 read -r _ _ _ _ login_text <<<"$(menu_item 32781)"
 [ "$login_text" = "&Log In..." ] || fail "the tray menu offers '$login_text', not the login"

@@ -30,31 +30,10 @@ pid=$LAST_PID
 wait_for 30 "the tray icon" window_exists 'Wine System Tray'
 wait_for 10 "the hook to be installed" grep -qx 'InstallMenu 1 1' "$hook_log"
 
-# A right click is ignored while the engine is busy (a login, the last
-# menu): click again until the menu is listed.
-open_tray_menu() {
-    local tries i
-    for tries in 1 2 3 4 5 6; do
-        rm -f "$menu_log"
-        click_tray_icon 3
-        for i in $(seq 20); do
-            [ -s "$menu_log" ] && return 0
-            sleep 0.25
-        done
-    done
-    fail "the tray menu did not open"
-}
 menu_closed() { ! ctl popup >/dev/null; }
 close_tray_menu() {
     xdotool mousemove 1 1 click 1
     wait_for 10 "the tray menu to close" menu_closed
-}
-menu_item() { awk -v id="$1" '$1 == id' "$menu_log"; }
-click_menu_item() {
-    local x y
-    read -r _ _ x y _ <<<"$(menu_item "$1")"
-    [ -n "$y" ] || fail "no item $1 in the menu"
-    xdotool mousemove "$x" "$y" click 1
 }
 # offers "IDS..." / lacks "IDS...": the open tray menu has (has not) each item.
 offers() { for id in "$@"; do [ -n "$(menu_item "$id")" ] || fail "the tray menu lacks $id"; done; }

@@ -16,23 +16,6 @@ pid=$LAST_PID
 wait_for 30 "the tray icon" window_exists 'Wine System Tray'
 wait_for 10 "the hook to be installed" grep -qx 'InstallMenu 1 1' "$hook_log"
 
-# open_tray_menu: right-click the icon and wait until the menu is listed.
-open_tray_menu() {
-    rm -f "$menu_log"
-    click_tray_icon 3
-    wait_for 15 "the tray menu" test -s "$menu_log"
-}
-# menu_item ID: "<id> <state> <x> <y> <text>" of the open menu's item.
-menu_item() {
-    awk -v id="$1" '$1 == id' "$menu_log"
-}
-click_menu_item() {
-    local x y
-    read -r _ _ x y _ <<<"$(menu_item "$1")"
-    [ -n "$y" ] || fail "no item $1 in the menu"
-    xdotool mousemove "$x" "$y" click 1
-}
-
 open_tray_menu
 note "tray menu: $(awk '$1 != "end" && $1 != 0 {print $1}' "$menu_log" | tr '\n' ' ')"
 [ -n "${E2E_MENU_PNG:-}" ] && screenshot "$E2E_MENU_PNG"

@@ -7,6 +7,7 @@
 #include "app/appmessages.h"
 #include "app/hookqueue.h"
 #include "app/processthread.h"
+#include "app/tests/workertestkit.h"
 #include "app/vantrelapp.h"
 #include "accounts/accountfile.h"
 #include "ahcommon/threadtimer.h"
@@ -55,29 +56,6 @@ public:
         queue.enqueue(event);
     }
 };
-
-HookMouseEvent Mouse(UINT message, HWND window, int x, int y)
-{
-    HookMouseEvent event = {};
-    event.message = message;
-    event.x = x;
-    event.y = y;
-    event.window = static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(window));
-    return event;
-}
-
-template <typename Condition>
-bool WaitUntil(Condition done)
-{
-    for (int i = 0; i < 2000 && !done(); ++i) Sleep(1);
-    return done();
-}
-
-bool RootShown()
-{
-    HWND root = FindWindowA(nullptr, "CMenuWnd");
-    return root != nullptr && IsWindowVisible(root);
-}
 
 std::string WriteMenuFile(int items)
 {
@@ -166,10 +144,10 @@ TEST(EngineTiming, HookReportToWorkerAndPopupToRootShown)
                                          200, 150 + run % 5, 160, 120, nullptr, nullptr, nullptr, nullptr);
             ASSERT_NE(popup, nullptr);
             owner.post(Mouse(WM_MOUSEMOVE, popup, 210, 160));
-            ASSERT_TRUE(WaitUntil(RootShown));
+            ASSERT_TRUE(WaitUntil([] { return VisibleRootMenu() != nullptr; }));
             shows.push_back(static_cast<double>(worker.lastShowMicroseconds()));
             owner.post(Mouse(WM_LBUTTONDOWN, program, 120, 280));
-            ASSERT_TRUE(WaitUntil([] { return !RootShown(); }));
+            ASSERT_TRUE(WaitUntil([] { return VisibleRootMenu() == nullptr; }));
             DestroyWindow(popup);
         }
         const Figures shown = Summary(shows);

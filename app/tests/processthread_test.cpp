@@ -1,6 +1,7 @@
 #include "app/appmessages.h"
 #include "app/hookqueue.h"
 #include "app/processthread.h"
+#include "app/tests/workertestkit.h"
 #include "framework/window.h"
 #include "ahcommon/threadtimer.h"
 
@@ -130,29 +131,6 @@ TEST(ProcessThread, FrameWaitingForClosedMenusStillAnswersTheWorker)
 }  // namespace
 
 namespace {
-
-HookMouseEvent Mouse(UINT message, HWND window, int x, int y)
-{
-    HookMouseEvent event = {};
-    event.message = message;
-    event.x = x;
-    event.y = y;
-    event.window = static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(window));
-    return event;
-}
-
-HWND VisibleRootMenu()
-{
-    HWND root = FindWindowA(nullptr, "CMenuWnd");
-    return root != nullptr && IsWindowVisible(root) ? root : nullptr;
-}
-
-template <typename Condition>
-bool WaitUntil(Condition done)
-{
-    for (int i = 0; i < 1000 && !done(); ++i) Sleep(10);
-    return done();
-}
 
 // Windows of the test stand for the program right-clicked and its pop-up
 // menu (a window of the system's menu class), so that the worker routes

@@ -1,0 +1,36 @@
+// What the worker thread's tests share: hook reports made by hand, the root
+// menu as the screen shows it, and waiting for the worker.
+#pragma once
+
+#include "app/hookevent.h"
+
+#include <windows.h>
+
+#include <cstdint>
+
+// A hook report of `message` at screen point x, y over `window`.
+inline HookMouseEvent Mouse(UINT message, HWND window, int x, int y)
+{
+    HookMouseEvent event = {};
+    event.message = message;
+    event.x = x;
+    event.y = y;
+    event.window = static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(window));
+    return event;
+}
+
+// The root menu window while it is on screen, else null.
+inline HWND VisibleRootMenu()
+{
+    HWND root = FindWindowA(nullptr, "CMenuWnd");
+    return root != nullptr && IsWindowVisible(root) ? root : nullptr;
+}
+
+// Polls `done` for up to ten seconds; its last answer.
+template <typename Condition>
+bool WaitUntil(Condition done)
+{
+    const DWORD start = GetTickCount();
+    while (!done() && GetTickCount() - start < 10000) Sleep(1);
+    return done();
+}
