@@ -13,10 +13,8 @@ setup_demo_login "$E2E_TMP"
 step "built the demo menu file and set the start-up login (menu Demo, user demo)"
 start_notepad
 step "notepad is open"
-start_windows_program "$VANTREL_OUT/Vantrel.exe"
+start_vantrel
 pid=$LAST_PID
-wait_for 30 "the tray icon" window_exists 'Wine System Tray'
-wait_for 10 "the splash to close" bash -c '! xdotool search --onlyvisible --name "^CSplashWnd$" | grep -q .'
 step "Vantrel is running and logged in"
 
 if [ -n "${DEMO_INTERACTIVE:-}" ]; then

@@ -21,8 +21,7 @@ pid=$!
 logged_out() { grep -q 'Vantrel logout!' "$debug_log"; }
 
 start_notepad
-wait_for 30 "the tray icon" window_exists 'Wine System Tray'
-wait_for 10 "the splash to close" bash -c '! xdotool search --onlyvisible --name "^CSplashWnd$" | grep -q .'
+wait_until_started
 
 # root_height: opens the root menu in notepad and closes it again; prints
 # its height.

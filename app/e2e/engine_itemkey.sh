@@ -40,10 +40,8 @@ save_startup_login() {
 save_startup_login k3y
 note "Des for k3y: $(setting Des)"
 start_notepad
-start_windows_program "$VANTREL_OUT/Vantrel.exe"
+start_vantrel
 pid=$LAST_PID
-wait_for 30 "the tray icon" window_exists 'Wine System Tray'
-wait_for 10 "the splash to close" bash -c '! xdotool search --onlyvisible --name "^CSplashWnd$" | grep -q .'
 open_root
 read -r rl rt rr rb <<<"$(ctl rects CMenuWnd)"
 rest_at $((rl + 40)) $((rt + 10))
@@ -51,11 +49,7 @@ sleep 0.3
 xdotool click 1
 wait_for 10 "the menus to close" has_menus 0
 expected='Top\r\nsecret'
-deadline=$((SECONDS + 10))
-until [ "$(ctl notepad)" = "$expected" ]; do
-    [ $SECONDS -lt $deadline ] || fail "notepad's text is '$(ctl notepad)', not '$expected'"
-    sleep 0.2
-done
+await_notepad_text "$expected"
 note "with the right key notepad reads: $(ctl notepad)"
 ctl command 57665 >/dev/null
 await_exit "$pid" 15

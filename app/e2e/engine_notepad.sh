@@ -13,10 +13,8 @@ setup_demo_login "$E2E_TMP"
 start_notepad
 note_win=$NOTEPAD_WIN
 
-start_windows_program "$VANTREL_OUT/Vantrel.exe"
+start_vantrel
 pid=$LAST_PID
-wait_for 30 "the tray icon" window_exists 'Wine System Tray'
-wait_for 10 "the splash to close" bash -c '! xdotool search --onlyvisible --name "^CSplashWnd$" | grep -q .'
 
 open_root
 read -r pl pt pr pb <<<"$(ctl popup)"
@@ -41,12 +39,7 @@ sleep 0.3
 xdotool click 1
 wait_for 10 "the menus to close" has_menus 0
 expected='Hello\r\nWorld!\r\n'
-typed_is() { [ "$(ctl notepad)" = "$1" ]; }
-deadline=$((SECONDS + 10))
-until typed_is "$expected"; do
-    [ $SECONDS -lt $deadline ] || fail "notepad's text is '$(ctl notepad)', not '$expected'"
-    sleep 0.2
-done
+await_notepad_text "$expected"
 note "notepad's text: $(ctl notepad)"
 popup_open && fail "notepad's pop-up is still open"
 

@@ -46,3 +46,25 @@ rest_at() {
     sleep 0.1
     xdotool mousemove $(($1 + 1)) $(($2 + 1))
 }
+
+# wait_until_started: the program's tray icon is there and its splash gone.
+wait_until_started() {
+    wait_for 30 "the tray icon" window_exists 'Wine System Tray'
+    wait_for 10 "the splash to close" bash -c '! xdotool search --onlyvisible --name "^CSplashWnd$" | grep -q .'
+}
+
+# start_vantrel: the built program, started; sets LAST_PID.
+start_vantrel() {
+    start_windows_program "$VANTREL_OUT/Vantrel.exe"
+    wait_until_started
+}
+
+# await_notepad_text TEXT: waits until notepad holds TEXT (CR and LF written
+# as \r and \n).
+await_notepad_text() {
+    local deadline=$((SECONDS + 10))
+    until [ "$(ctl notepad)" = "$1" ]; do
+        [ $SECONDS -lt $deadline ] || fail "notepad's text is '$(ctl notepad)', not '$1'"
+        sleep 0.2
+    done
+}

@@ -23,10 +23,8 @@ reset_settings
 regset File REG_SZ "$(winepath -w "$menu_file")"
 
 start_notepad
-start_windows_program "$VANTREL_OUT/Vantrel.exe"
+start_vantrel
 pid=$LAST_PID
-wait_for 30 "the tray icon" window_exists 'Wine System Tray'
-wait_for 10 "the splash to close" bash -c '! xdotool search --onlyvisible --name "^CSplashWnd$" | grep -q .'
 
 # root_height: the height of the root menu shown against the pop-up.
 root_height() {
@@ -54,7 +52,6 @@ wait_root_height() {
         sleep 0.5
     done
 }
-typed_is() { [ "$(ctl notepad)" = "$1" ]; }
 login_closed() { ! window_exists 'Log In to a Menu'; }
 
 # Logged out, the root menu holds the single entry of the default menu.
@@ -82,11 +79,7 @@ rest_at $((rl + 40)) $((rt + 10))
 sleep 0.3
 xdotool click 1
 wait_for 10 "the menus to close" has_menus 0
-deadline=$((SECONDS + 10))
-until typed_is 'Good morning'; do
-    [ $SECONDS -lt $deadline ] || fail "notepad's text is '$(ctl notepad)', not 'Good morning'"
-    sleep 0.2
-done
+await_notepad_text 'Good morning'
 note "notepad's text: $(ctl notepad)"
 
 # Log Out from the same tray command: the logged-in menu no longer comes
