@@ -38,27 +38,16 @@ close_tray_menu() {
 # offers "IDS..." / lacks "IDS...": the open tray menu has (has not) each item.
 offers() { for id in "$@"; do [ -n "$(menu_item "$id")" ] || fail "the tray menu lacks $id"; done; }
 lacks() { for id in "$@"; do [ -z "$(menu_item "$id")" ] || fail "the tray menu offers $id"; done; }
-# The worker logs in and out after the command: open the tray menu until it
-# shows the new state (it stays open when it does).
-wait_menu_offers() {
+# wait_menu offers|lacks ID: the worker logs in and out after the command,
+# so open the tray menu until it shows the new state (it stays open then).
+wait_menu() {
     local tries=0
     while :; do
         open_tray_menu
-        [ -n "$(menu_item "$1")" ] && return 0
+        if [ "$1" = offers ]; then [ -n "$(menu_item "$2")" ]; else [ -z "$(menu_item "$2")" ]; fi && return 0
         close_tray_menu
         tries=$((tries + 1))
-        [ $tries -lt 20 ] || fail "the tray menu never offered $1"
-        sleep 0.5
-    done
-}
-wait_menu_lacks() {
-    local tries=0
-    while :; do
-        open_tray_menu
-        [ -z "$(menu_item "$1")" ] && return 0
-        close_tray_menu
-        tries=$((tries + 1))
-        [ $tries -lt 20 ] || fail "the tray menu still offers $1"
+        [ $tries -lt 20 ] || fail "the tray menu never came to $1 $2"
         sleep 0.5
     done
 }
@@ -98,17 +87,17 @@ ctl press 'Log In to a Menu' 2 >/dev/null
 wait_for 15 "the login dialog to close" dialog_closed
 
 log_in writer w1
-wait_menu_offers 32789
+wait_menu offers 32789
 offers 32777 32789 32791
 lacks 32790
 close_tray_menu
 log_out
-wait_menu_lacks 32789
+wait_menu lacks 32789
 lacks 32777 32789 32790 32791
 close_tray_menu
 
 log_in reader r1
-wait_menu_offers 32790
+wait_menu offers 32790
 offers 32790
 lacks 32777 32789 32791
 close_tray_menu
