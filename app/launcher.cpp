@@ -9,14 +9,63 @@ namespace {
 
 const char kHttp[] = "http://";
 
+bool IsAsciiLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// The length of a leading "scheme://" (any letter case), 0 when there is
+// none. A host name with a port ("localhost:8080") has no "//" after its
+// colon, so it is not taken for a scheme.
+std::size_t SchemeLength(const std::string& address)
+{
+    if (address.empty() || !IsAsciiLetter(address[0])) return 0;
+    std::size_t i = 1;
+    while (i < address.size() && (IsAsciiLetter(address[i]) || (address[i] >= '0' && address[i] <= '9') ||
+                                  address[i] == '+' || address[i] == '-' || address[i] == '.'))
+        ++i;
+    return address.compare(i, 3, "://") == 0 ? i + 3 : 0;
+}
+
+// One argument of a command line as the C runtime's parser reads it back:
+// in quotes, with backslashes before a quote doubled. A quote inside a web
+// address is written as %22, so a target cannot end its argument early.
+std::string QuotedArgument(const std::string& file)
+{
+    if (file.size() >= 2 && file.front() == '"' && file.back() == '"' &&
+        file.find('"', 1) == file.size() - 1)
+        return file;
+    std::string quoted = "\"";
+    std::size_t backslashes = 0;
+    for (const char c : file) {
+        if (c == '\\') {
+            ++backslashes;
+            quoted += c;
+            continue;
+        }
+        if (c == '"') {
+            quoted += "%22";
+        } else {
+            quoted += c;
+        }
+        backslashes = 0;
+    }
+    quoted.append(backslashes, '\\');
+    quoted += '"';
+    return quoted;
+}
+
 }  // namespace
 
 std::string HttpAddress(const std::string& argument)
 {
     if (argument.empty()) return std::string();
-    // Only the exact lower-case prefix counts as already there.
-    std::string address = argument.compare(0, 7, kHttp) == 0 ? argument : kHttp + argument;
-    while (!address.empty() && address.back() == '/') address.pop_back();
+    // An address that names its own scheme (https, ftp, HTTP...) is opened
+    // as it stands; a bare host name is taken for a web address.
+    const std::size_t scheme = SchemeLength(argument);
+    std::string address = scheme != 0 ? argument : kHttp + argument;
+    const std::size_t keep = scheme != 0 ? scheme : sizeof kHttp - 1;
+    while (address.size() > keep && address.back() == '/') address.pop_back();
     return address;
 }
 
@@ -27,7 +76,7 @@ std::string BrowserCommandLine(const std::string& openCommand, const std::string
     if (cut == std::string::npos) cut = line.find("%1");
     if (cut != std::string::npos) line.erase(cut);
     line += " ";
-    line += file;
+    line += QuotedArgument(file);
     if (parameters != nullptr && parameters[0] != '\0') {
         line += " ";
         line += parameters;

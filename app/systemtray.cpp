@@ -111,6 +111,10 @@ LRESULT CSystemTray::OnTrayNotification(WPARAM id, LPARAM mouseMessage)
     CVantrelApp* app = VantrelApp();
     if (target == nullptr || target->m_hWnd == nullptr || app == nullptr || app->engineReady.load() == 0) return 0;
 
+    // Only the two clicks the icon answers bring an open dialog forward: a
+    // pointer passing over the icon must not beep or take the focus.
+    const UINT click = static_cast<UINT>(mouseMessage);
+    if (click != WM_RBUTTONUP && click != WM_LBUTTONDBLCLK) return 1;
     if (lastPopupOf(target->m_hWnd) != target->m_hWnd) {
         PostMessageA(target->m_hWnd, FM_ACTIVATE_POPUP, 0, 0);
         return 0;

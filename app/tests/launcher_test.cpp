@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <shellapi.h>
+
 #include <map>
 #include <string>
 #include <vector>
@@ -49,7 +51,7 @@ protected:
     }
 };
 
-TEST(HttpAddress, AddsTheExactPrefixAndDropsTrailingSlashes)
+TEST(HttpAddress, KeepsAnyGivenSchemeAndCompletesBareHostNames)
 {
     const struct {
         const char* argument;
@@ -57,20 +59,59 @@ TEST(HttpAddress, AddsTheExactPrefixAndDropsTrailingSlashes)
     } cases[] = {
         {"", ""},
         {"example.org//", "http://example.org"},
+        {"localhost:8080/", "http://localhost:8080"},
         {"http://example.org/a/", "http://example.org/a"},
-        {"HTTP://example.org", "http://HTTP://example.org"},
-        {"https://example.org", "http://https://example.org"},
-        {"/", "http:"},
+        {"HTTP://x", "HTTP://x"},
+        {"https://example.org/docs/", "https://example.org/docs"},
+        {"Https://example.org", "Https://example.org"},
+        {"ftp://files.example.org/", "ftp://files.example.org"},
+        {"svn+ssh://host/repo", "svn+ssh://host/repo"},
+        {"https://", "https://"},
+        {"/", "http://"},
     };
     for (const auto& c : cases) EXPECT_EQ(c.address, HttpAddress(c.argument)) << c.argument;
 }
 
-TEST(BrowserCommandLine, CutsAtThePlaceholderAndAppendsTheFileUnquoted)
+TEST(BrowserCommandLine, CutsAtThePlaceholderAndAppendsTheTargetAsOneArgument)
 {
-    EXPECT_EQ("\"C:\\b.exe\" -url  http://x y",
-              BrowserCommandLine("\"C:\\b.exe\" -url \"%1\" -more", "http://x", "y"));
-    EXPECT_EQ("b.exe  http://x", BrowserCommandLine("b.exe %1", "http://x", ""));
-    EXPECT_EQ("b.exe -new http://x", BrowserCommandLine("b.exe -new", "http://x", nullptr));
+    const struct {
+        const char* command;
+        const char* file;
+        const char* parameters;
+        const char* line;
+    } cases[] = {
+        {"\"C:\\b.exe\" -url \"%1\" -more", "http://x", "y", "\"C:\\b.exe\" -url  \"http://x\" y"},
+        {"b.exe %1", "http://x", "", "b.exe  \"http://x\""},
+        {"b.exe -new", "http://x", nullptr, "b.exe -new \"http://x\""},
+        // Spaces stay inside the one argument.
+        {"b.exe", "C:\\My Pages\\a b.htm", nullptr, "b.exe \"C:\\My Pages\\a b.htm\""},
+        // A quote in the target cannot end the argument and start options.
+        {"b.exe", "http://x/\" --incognito \"", nullptr, "b.exe \"http://x/%22 --incognito %22\""},
+        // A trailing backslash does not escape the closing quote.
+        {"b.exe", "C:\\Pages\\", nullptr, "b.exe \"C:\\Pages\\\\\""},
+        // Already quoted: as it stands.
+        {"b.exe", "\"C:\\a b.htm\"", nullptr, "b.exe \"C:\\a b.htm\""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.line, BrowserCommandLine(c.command, c.file, c.parameters)) << c.file;
+}
+
+// What the browser's own parser makes of the line: the target arrives whole.
+TEST(BrowserCommandLine, TheBrowserReadsTheTargetBack)
+{
+    const char* files[] = {"http://x/a b", "C:\\My Pages\\a b.htm", "C:\\Pages\\", "\\\\server\\share\\x y\\"};
+    for (const char* file : files) {
+        const std::string line = BrowserCommandLine("b.exe -new", file, "p");
+        wchar_t wide[512] = {};
+        ASSERT_GT(MultiByteToWideChar(CP_ACP, 0, line.c_str(), -1, wide, 512), 0);
+        int count = 0;
+        LPWSTR* argv = CommandLineToArgvW(wide, &count);
+        ASSERT_NE(nullptr, argv);
+        ASSERT_EQ(4, count) << line;
+        char back[512] = {};
+        WideCharToMultiByte(CP_ACP, 0, argv[2], -1, back, sizeof back, nullptr, nullptr);
+        LocalFree(argv);
+        EXPECT_EQ(std::string(file), back) << line;
+    }
 }
 
 TEST(ItemLauncher, RunsEachShellCommand)
@@ -134,7 +175,7 @@ TEST(ItemLauncher, FallsBackToTheDefaultBrowser)
     launcher.classes["htmlfile\\shell\\open\\command"] = "\"C:\\Browser\\b.exe\" -nohome \"%1\"";
     launcher.calls.clear();
     EXPECT_EQ(7, launcher.launch("http://x", SW_SHOW, "p"));
-    EXPECT_EQ(std::vector<std::string>({"open http://x | p show 5", "process \"C:\\Browser\\b.exe\" -nohome  http://x p"}),
+    EXPECT_EQ(std::vector<std::string>({"open http://x | p show 5", "process \"C:\\Browser\\b.exe\" -nohome  \"http://x\" p"}),
               launcher.calls);
 
     // Opened by the shell: no browser.

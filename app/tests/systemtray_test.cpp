@@ -224,11 +224,16 @@ TEST_F(Tray, ClicksOpenTheMenuRunTheDefaultOrRaiseTheOpenDialog)
     EXPECT_EQ(tray.OnTrayNotification(134, WM_LBUTTONDBLCLK), 1);
     EXPECT_EQ(m_frame.received, (std::vector<UINT>{32781}));
 
-    // With a dialog of the frame open, either click only raises it.
+    // With a dialog of the frame open, either click only raises it; the
+    // pointer passing over the icon does nothing at all.
     HWND dialog = CreateWindowExA(0, "STATIC", "Dialog", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, m_frame.m_hWnd,
                                   nullptr, nullptr, nullptr);
     ASSERT_NE(dialog, nullptr);
     m_frame.received.clear();
+    const UINT passing[] = {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_MBUTTONUP};
+    for (const UINT message : passing) EXPECT_EQ(tray.OnTrayNotification(134, message), 1) << message;
+    Pump();
+    EXPECT_TRUE(m_frame.received.empty());
     EXPECT_EQ(tray.OnTrayNotification(134, WM_LBUTTONDBLCLK), 0);
     EXPECT_EQ(tray.OnTrayNotification(134, WM_RBUTTONUP), 0);
     Pump();
