@@ -30,12 +30,21 @@ bool CMenuWndHost::initMenuWindows(HICON rootIcon)
     if (m_measureDC == nullptr) m_measureDC = CreateCompatibleDC(nullptr);
     if (m_measureDC != nullptr) m_oldFont = SelectObject(m_measureDC, m_menuFont);
 
-    if (!GetWindowRect(GetDesktopWindow(), &m_desktopRect)) SetRectEmpty(&m_desktopRect);
-    m_screenHeight = GetSystemMetrics(SM_CYSCREEN);
     UINT hover = 0;
     m_hoverTime = SystemParametersInfoA(SPI_GETMOUSEHOVERTIME, 0, &hover, 0) && hover != 0 ? hover : 400;
     // The root window is made now, so the first menu shows as fast as the rest.
     return m_rootWindow->prepare(nullptr);
+}
+
+RECT CMenuWndHost::workAreaOf(const RECT& rect) const
+{
+    // Asked at each show: monitors come and go while the program runs.
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoA(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &info)) return info.rcWork;
+    RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    return work;
 }
 
 void CMenuWndHost::releaseMenuWindows()

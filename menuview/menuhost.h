@@ -36,8 +36,8 @@ public:
     const MenuMetrics& metrics() const { return m_metrics; }
     HFONT menuFont() const { return m_menuFont; }
     HICON rootIcon() const { return m_rootIcon; }
-    const RECT& desktopRect() const { return m_desktopRect; }
-    long screenHeight() const { return m_screenHeight; }
+    // The work area of the monitor that holds `rect`, or of the nearest one.
+    virtual RECT workAreaOf(const RECT& rect) const;
     UINT hoverTime() const { return m_hoverTime; }
     long measureText(const std::string& text);
 
@@ -80,8 +80,6 @@ private:
     HDC m_measureDC = nullptr;
     HGDIOBJ m_oldFont = nullptr;
     HICON m_rootIcon = nullptr;
-    RECT m_desktopRect = {0, 0, 0, 0};
-    long m_screenHeight = 0;
     UINT m_hoverTime = 400;
 
     CAhCriticalSection m_lock;

@@ -32,15 +32,18 @@ MenuRect LayoutMenu(CMenuList& list, const MenuMetrics& metrics, const MeasureTe
     return window;
 }
 
-MenuRect PlaceRoot(const MenuRect& anchor, long clickY, long windowHeight, long screenHeight)
+MenuRect PlaceRoot(const MenuRect& anchor, long clickY, long windowHeight, const MenuRect& workArea)
 {
     bool upwards = anchor.bottom - clickY >= clickY - anchor.top;
-    if (!upwards && anchor.bottom + windowHeight > screenHeight) upwards = true;
-    if (upwards && anchor.top - windowHeight < 0) upwards = false;
+    if (!upwards && anchor.bottom + windowHeight > workArea.bottom) upwards = true;
+    if (upwards && anchor.top - windowHeight < workArea.top) upwards = false;
 
     MenuRect placed;
-    placed.left = anchor.left;
-    placed.right = std::max<long>(anchor.right, anchor.left + kRootMinWidth);
+    const long width = std::max<long>(anchor.right - anchor.left, kRootMinWidth);
+    // A pop-up at the right edge of its monitor keeps the widened root on
+    // the same monitor.
+    placed.left = std::min(anchor.left, std::max(workArea.right - width, workArea.left));
+    placed.right = placed.left + width;
     placed.top = upwards ? anchor.top - windowHeight : anchor.bottom;
     placed.bottom = placed.top + windowHeight;
     return placed;
@@ -51,16 +54,16 @@ void StretchRootItems(CMenuList& list, long windowWidth)
     for (CMenuItem* item : list.items) item->bounds.right = item->bounds.left + windowWidth - 2 * kMenuFrame;
 }
 
-bool PlaceSubmenu(const MenuRect& anchor, long width, long height, const MenuRect& desktop, long& left, long& top)
+bool PlaceSubmenu(const MenuRect& anchor, long width, long height, const MenuRect& workArea, long& left, long& top)
 {
     const long right = anchor.right;
     const long leftSide = anchor.left - width;
     const long topAligned = anchor.top;
     const long bottomAligned = anchor.bottom - height;
-    const bool rightFits = right + width < desktop.right;
-    const bool leftFits = desktop.left < leftSide;
-    const bool topFits = topAligned + height < desktop.bottom;
-    const bool bottomFits = desktop.top < bottomAligned;
+    const bool rightFits = right + width < workArea.right;
+    const bool leftFits = workArea.left < leftSide;
+    const bool topFits = topAligned + height < workArea.bottom;
+    const bool bottomFits = workArea.top < bottomAligned;
 
     const struct {
         bool fits;
@@ -79,6 +82,14 @@ bool PlaceSubmenu(const MenuRect& anchor, long width, long height, const MenuRec
             return true;
         }
     }
+    // Nowhere fits: the side with more room, pushed into the work area as
+    // far as it must go, so that the submenu stays by its item and every
+    // item of it within reach (its top first when it is taller than the
+    // work area).
+    const bool rightSide = workArea.right - anchor.right >= anchor.left - workArea.left;
+    left = rightSide ? std::min(right, workArea.right - width) : std::max(leftSide, workArea.left);
+    left = std::max(std::min(left, workArea.right - width), workArea.left);
+    top = std::max(std::min(topAligned, workArea.bottom - height), workArea.top);
     return false;
 }
 

@@ -33,18 +33,20 @@ MenuRect LayoutMenu(CMenuList& list, const MenuMetrics& metrics, const MeasureTe
 
 // The root window's screen rectangle against the pop-up `anchor`: above it
 // when the click is at least as far from its bottom as from its top, else
-// below; turned round when that side leaves the screen; as wide as the
-// anchor and at least kRootMinWidth.
-MenuRect PlaceRoot(const MenuRect& anchor, long clickY, long windowHeight, long screenHeight);
+// below; turned round when that side leaves `workArea` (the work area of the
+// monitor that holds the pop-up); as wide as the anchor and at least
+// kRootMinWidth, moved left where that width would leave the work area.
+MenuRect PlaceRoot(const MenuRect& anchor, long clickY, long windowHeight, const MenuRect& workArea);
 
 // Stretches every item across a root window `windowWidth` wide.
 void StretchRootItems(CMenuList& list, long windowWidth);
 
 // A submenu of the given size beside `anchor` (its item's screen bounds):
 // right with tops aligned, right with bottoms aligned, left with tops
-// aligned, left with bottoms aligned; the first that lies inside `desktop`.
-// False when none fits.
-bool PlaceSubmenu(const MenuRect& anchor, long width, long height, const MenuRect& desktop, long& left, long& top);
+// aligned, left with bottoms aligned; the first that lies inside `workArea`
+// (the work area of the monitor that holds the item). When none fits, false,
+// with the submenu on the roomier side shifted into the work area.
+bool PlaceSubmenu(const MenuRect& anchor, long width, long height, const MenuRect& workArea, long& left, long& top);
 
 // The first item whose bounds hold the point; -1 when none.
 int HitTestItems(const CMenuList& list, long x, long y);

@@ -70,7 +70,7 @@ bool CMenuWnd::prepare(HWND owner)
 bool CMenuWnd::showRoot(CMenuList* list, HWND owner, const RECT& anchor, POINT click)
 {
     if (!create(owner, list, nullptr, -1)) return false;
-    const RECT placed = PlaceRoot(anchor, click.y, m_height, m_host->screenHeight());
+    const RECT placed = PlaceRoot(anchor, click.y, m_height, m_host->workAreaOf(anchor));
     StretchRootItems(*list, placed.right - placed.left);
     ShowAt(placed);
     return true;
@@ -324,8 +324,7 @@ void CMenuWnd::OnOpenSubmenu(POINT point)
     const long height = child->m_windowRect.bottom - child->m_windowRect.top;
     long left = 0;
     long top = 0;
-    // Where none fits it stays at the corner it was created in, at full size.
-    PlaceSubmenu(anchor, width, height, m_host->desktopRect(), left, top);
+    PlaceSubmenu(anchor, width, height, m_host->workAreaOf(anchor), left, top);
     child->ShowAt(RECT{left, top, left + width, top + height});
 }
 

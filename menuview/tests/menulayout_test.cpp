@@ -91,7 +91,7 @@ TEST_F(MenuLayoutTest, HitTestFindsTheFirstItemHoldingThePoint)
 
 TEST(RootPlacement, OpensOnTheFartherSideOfTheClickAndTurnsAtTheScreenEdges)
 {
-    const long screen = 768;
+    const MenuRect screen = Rect(0, 0, 1024, 768);
     const struct {
         const char* name;
         MenuRect anchor;
@@ -126,9 +126,105 @@ TEST(RootPlacement, OpensOnTheFartherSideOfTheClickAndTurnsAtTheScreenEdges)
 
 TEST(RootPlacement, IsNeverNarrowerThanOneHundredPixels)
 {
-    EXPECT_EQ(150, PlaceRoot(Rect(50, 100, 90, 200), 150, 30, 768).right);
-    EXPECT_EQ(150, PlaceRoot(Rect(50, 100, 150, 200), 150, 30, 768).right);
-    EXPECT_EQ(151, PlaceRoot(Rect(50, 100, 151, 200), 150, 30, 768).right);
+    const MenuRect screen = Rect(0, 0, 1024, 768);
+    EXPECT_EQ(150, PlaceRoot(Rect(50, 100, 90, 200), 150, 30, screen).right);
+    EXPECT_EQ(150, PlaceRoot(Rect(50, 100, 150, 200), 150, 30, screen).right);
+    EXPECT_EQ(151, PlaceRoot(Rect(50, 100, 151, 200), 150, 30, screen).right);
+    // Widened at the right edge of its monitor: moved left, not onto the next.
+    const MenuRect placed = PlaceRoot(Rect(980, 100, 1020, 200), 150, 30, screen);
+    EXPECT_EQ(924, placed.left);
+    EXPECT_EQ(1024, placed.right);
+}
+
+// Monitors of a desktop as the system reports their work areas: the primary
+// at the origin with a taskbar at its foot, others around it.
+const MenuRect kPrimary = Rect(0, 0, 1920, 1040);
+const MenuRect kRightTaller = Rect(1920, -200, 3360, 2360);
+const MenuRect kLeftShorter = Rect(-1280, 300, 0, 1024);
+const MenuRect kAbove = Rect(0, -1080, 1920, 0);
+
+TEST(RootPlacement, TurnsAtTheEdgesOfTheMonitorThatHoldsThePopup)
+{
+    const struct {
+        const char* name;
+        MenuRect workArea;
+        MenuRect anchor;
+        long clickY;
+        long top;
+    } cases[] = {
+        // Lower half near the primary's foot: turns up within the primary.
+        {"primary, near the taskbar", kPrimary, Rect(100, 900, 300, 1030), 1000, 850},
+        // Below the primary's height but well inside a taller right monitor:
+        // opens down as asked, where the primary's height would turn it.
+        {"taller monitor right", kRightTaller, Rect(2000, 1200, 2200, 1300), 1290, 1300},
+        // Near the foot of the taller monitor it turns up there.
+        {"taller monitor's foot", kRightTaller, Rect(2000, 2200, 2200, 2340), 2330, 2150},
+        // Above the primary (negative coordinates): opens up while it fits...
+        {"monitor above", kAbove, Rect(100, -500, 300, -400), -490, -550},
+        // ...and turns down at that monitor's top, not at 0.
+        {"monitor above, at its top", kAbove, Rect(100, -1070, 300, -900), -1060, -900},
+        // A shorter monitor on the left: its own top and foot count.
+        {"shorter left, at its foot", kLeftShorter, Rect(-1000, 900, -800, 1000), 990, 850},
+        {"shorter left, at its top", kLeftShorter, Rect(-1000, 310, -800, 500), 320, 500},
+    };
+    for (const auto& c : cases) {
+        const MenuRect placed = PlaceRoot(c.anchor, c.clickY, 50, c.workArea);
+        EXPECT_EQ(c.top, placed.top) << c.name;
+        EXPECT_EQ(c.anchor.left, placed.left) << c.name;
+    }
+}
+
+TEST(SubmenuPlacement, StaysBesideItsItemOnEveryMonitor)
+{
+    const long width = 150;
+    const long height = 200;
+    const struct {
+        const char* name;
+        MenuRect workArea;
+        MenuRect anchor;
+        long left, top;
+    } cases[] = {
+        {"right monitor, right of the item", kRightTaller, Rect(2000, 1500, 2200, 1517), 2200, 1500},
+        {"right monitor, at its right edge", kRightTaller, Rect(3100, 1500, 3300, 1517), 2950, 1500},
+        {"left monitor, bottoms aligned", kLeftShorter, Rect(-1000, 950, -800, 967), -800, 767},
+        {"monitor above, near its top", kAbove, Rect(100, -1075, 300, -1058), 300, -1075},
+    };
+    for (const auto& c : cases) {
+        long left = 0;
+        long top = 0;
+        EXPECT_TRUE(PlaceSubmenu(c.anchor, width, height, c.workArea, left, top)) << c.name;
+        EXPECT_EQ(c.left, left) << c.name;
+        EXPECT_EQ(c.top, top) << c.name;
+    }
+}
+
+TEST(SubmenuPlacement, ThatFitsNowhereIsShiftedIntoTheWorkAreaByItsItem)
+{
+    const struct {
+        const char* name;
+        MenuRect workArea;
+        MenuRect anchor;
+        long width, height;
+        long left, top;
+    } cases[] = {
+        // Too wide for either side: on the roomier right, against the edge.
+        {"wide, more room right", Rect(0, 0, 1000, 800), Rect(100, 100, 400, 117), 700, 200, 300, 100},
+        {"wide, more room left", Rect(0, 0, 1000, 800), Rect(600, 100, 900, 117), 700, 200, 0, 100},
+        // Too tall for either alignment: the top of the work area, so that its
+        // first items are in reach.
+        {"tall", Rect(0, 0, 1000, 150), Rect(100, 0, 200, 17), 150, 200, 200, 0},
+        // On a monitor right of the primary, not at the primary's corner.
+        {"wide on the right monitor", kRightTaller, Rect(2100, 1000, 2500, 1017), 1200, 300, 2160, 1000},
+    };
+    for (const auto& c : cases) {
+        long left = -9999;
+        long top = -9999;
+        EXPECT_FALSE(PlaceSubmenu(c.anchor, c.width, c.height, c.workArea, left, top)) << c.name;
+        EXPECT_EQ(c.left, left) << c.name;
+        EXPECT_EQ(c.top, top) << c.name;
+        EXPECT_GE(left, c.workArea.left) << c.name;
+        EXPECT_LE(left + c.width, c.workArea.right) << c.name;
+    }
 }
 
 TEST_F(MenuLayoutTest, RootItemsSpanTheWholeWindow)
