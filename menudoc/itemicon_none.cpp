@@ -1,5 +1,10 @@
 #include "itemicon.h"
 
+std::string ResolveIconPath(const std::string& path)
+{
+    return path;
+}
+
 ItemIcon LoadItemIcon(const std::string&)
 {
     return nullptr;

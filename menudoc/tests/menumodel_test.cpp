@@ -1,6 +1,7 @@
 // The in-memory menu tree: lists, ids, placeholders, submenus and copies.
 #include <gtest/gtest.h>
 
+#include "menudoc/itemicon.h"
 #include "menudoc/menudocument.h"
 
 namespace {
@@ -260,3 +261,41 @@ TEST_F(MenuModel, VeryDeepTreesDoNotExhaustTheStack)
 }
 
 }  // namespace
+
+#ifdef _WIN32
+namespace {
+
+// An icon stored relative to the program folder loads wherever the program
+// was started from.
+TEST(ItemIcon, RelativePathIsTakenFromTheProgramFolder)
+{
+    char exe[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameA(nullptr, exe, MAX_PATH), 0u);
+    std::string folder(exe);
+    folder.erase(folder.find_last_of("\\/") + 1);
+    const std::string name = "itemicon_test_" + std::to_string(GetCurrentProcessId()) + ".ico";
+    ASSERT_TRUE(CopyFileA(MENUDOC_TEST_ICON, (folder + name).c_str(), FALSE));
+
+    char previous[MAX_PATH];
+    ASSERT_GT(GetCurrentDirectoryA(MAX_PATH, previous), 0u);
+    char temp[MAX_PATH];
+    ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
+    ASSERT_TRUE(SetCurrentDirectoryA(temp));
+
+    EXPECT_EQ(folder + name, ResolveIconPath(name));
+    EXPECT_EQ("C:\\x\\" + name, ResolveIconPath("C:\\x\\" + name));
+    EXPECT_EQ("absent.ico", ResolveIconPath("absent.ico"));
+    CMenuItem item;
+    item.iconFile = name;
+    EXPECT_TRUE(item.loadIcon());
+    item.iconFile = folder + name;
+    EXPECT_TRUE(item.loadIcon());
+    item.iconFile = "no_such_icon.ico";
+    EXPECT_FALSE(item.loadIcon());
+
+    SetCurrentDirectoryA(previous);
+    DeleteFileA((folder + name).c_str());
+}
+
+}  // namespace
+#endif
