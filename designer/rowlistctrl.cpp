@@ -1,5 +1,7 @@
 #include "designer/rowlistctrl.h"
 
+#include "framework/ansitext.h"
+
 #include <commctrl.h>
 
 #include <string>
@@ -140,7 +142,7 @@ void CRowListCtrl::DrawColumns(HDC dc, int item, const RECT& label, const RECT& 
     text.left += m_labelOffset + 2;
     text.right -= 2;
     const std::string first = ItemText(m_hWnd, item, 0);
-    DrawTextA(dc, first.c_str(), -1, &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    DrawAnsiText(dc, first, text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
 
     RECT cell = label;
     cell.top = bounds.top;
@@ -158,6 +160,6 @@ void CRowListCtrl::DrawColumns(HDC dc, int item, const RECT& label, const RECT& 
         if ((info.fmt & LVCFMT_JUSTIFYMASK) == LVCFMT_RIGHT) align = DT_RIGHT;
         else if ((info.fmt & LVCFMT_JUSTIFYMASK) == LVCFMT_CENTER) align = DT_CENTER;
         const std::string value = ItemText(m_hWnd, item, column);
-        DrawTextA(dc, value.c_str(), -1, &inner, align | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_NOCLIP);
+        DrawAnsiText(dc, value, inner, align | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_NOCLIP);
     }
 }

@@ -2,6 +2,8 @@
 
 #include "menuview/menuwnd.h"
 
+#include "framework/ansitext.h"
+
 CMenuWndHost::CMenuWndHost() : m_rootWindow(new CMenuWnd(this)) {}
 
 CMenuWndHost::~CMenuWndHost()
@@ -22,10 +24,8 @@ bool CMenuWndHost::initMenuWindows(HICON rootIcon)
     if (const int cx = GetSystemMetrics(SM_CXSMICON)) m_metrics.iconWidth = cx;
     if (const int cy = GetSystemMetrics(SM_CYSMICON)) m_metrics.iconHeight = cy;
 
-    NONCLIENTMETRICSA ncm = {};
-    ncm.cbSize = sizeof ncm;
-    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0))
-        m_menuFont = CreateFontIndirectA(&ncm.lfMenuFont);
+    LOGFONTA font = {};
+    if (readMenuFont(font)) m_menuFont = CreateFontIndirectA(&font);
     if (m_menuFont == nullptr) m_menuFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     if (m_measureDC == nullptr) m_measureDC = CreateCompatibleDC(nullptr);
     if (m_measureDC != nullptr) m_oldFont = SelectObject(m_measureDC, m_menuFont);
@@ -34,6 +34,15 @@ bool CMenuWndHost::initMenuWindows(HICON rootIcon)
     m_hoverTime = SystemParametersInfoA(SPI_GETMOUSEHOVERTIME, 0, &hover, 0) && hover != 0 ? hover : 400;
     // The root window is made now, so the first menu shows as fast as the rest.
     return m_rootWindow->prepare(nullptr);
+}
+
+bool CMenuWndHost::readMenuFont(LOGFONTA& font)
+{
+    NONCLIENTMETRICSA ncm = {};
+    ncm.cbSize = sizeof ncm;
+    if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0)) return false;
+    font = ncm.lfMenuFont;
+    return true;
 }
 
 RECT CMenuWndHost::workAreaOf(const RECT& rect) const
@@ -75,10 +84,7 @@ void CMenuWndHost::releaseMenuWindows()
 
 long CMenuWndHost::measureText(const std::string& text)
 {
-    SIZE size = {0, 0};
-    if (m_measureDC == nullptr || text.empty()) return 0;
-    if (!GetTextExtentPoint32A(m_measureDC, text.data(), static_cast<int>(text.size()), &size)) return 0;
-    return size.cx;
+    return AnsiTextWidth(m_measureDC, text);
 }
 
 void CMenuWndHost::registerMenuWindow(HWND window, CMenuWnd* menu)

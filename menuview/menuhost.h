@@ -67,6 +67,8 @@ public:
     virtual void itemChosen(CMenuItem* item) = 0;
 
 protected:
+    // The system's menu font; false when it cannot be read.
+    virtual bool readMenuFont(LOGFONTA& font);
     virtual void startHoverTimer(UINT milliseconds) = 0;
     // `dropQueued`: also forget an expiry already on its way.
     virtual void killHoverTimer(bool dropQueued) = 0;

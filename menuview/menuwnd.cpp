@@ -3,6 +3,8 @@
 #include "menudoc/menulist.h"
 #include "menuview/menuhost.h"
 
+#include "framework/ansitext.h"
+
 #include <windowsx.h>
 
 namespace {
@@ -392,8 +394,7 @@ void CMenuWnd::DrawItem(HDC dc, const CMenuItem& item, bool selected)
         RECT caption = bounds;
         caption.left = bounds.left + metrics.itemHeight + 3;
         caption.bottom = bounds.bottom - 3;
-        DrawTextA(dc, item.caption.c_str(), static_cast<int>(item.caption.size()), &caption,
-                  DT_SINGLELINE | DT_BOTTOM);
+        DrawAnsiText(dc, item.caption, caption, DT_SINGLELINE | DT_BOTTOM);
     }
 
     if (item.hasSubmenu != 0) {

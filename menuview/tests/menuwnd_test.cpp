@@ -314,6 +314,45 @@ TEST_F(MenuWndTest, PaintsTheHighlightInTheSystemColour)
 
 namespace {
 
+// A menu font made for another script than the system's code page.
+class GreekFontHost : public TestHost {
+protected:
+    bool readMenuFont(LOGFONTA& font) override
+    {
+        font = LOGFONTA{};
+        font.lfHeight = -24;
+        font.lfCharSet = GREEK_CHARSET;
+        lstrcpyA(font.lfFaceName, "Tahoma");
+        return true;
+    }
+};
+
+// Captions are bytes of the system code page, whatever the font was made for:
+// measured (and drawn) as the characters the system code page gives them.
+TEST(MenuWndText, CaptionsAreReadInTheSystemCodePageNotTheFontsCharacterSet)
+{
+    GreekFontHost host;
+    ASSERT_TRUE(host.initMenuWindows(nullptr));
+    // 0xE9 is one letter in the Western code page and another in the Greek.
+    ASSERT_NE(1253u, GetACP());
+    const std::string caption(8, '\xE9');
+    wchar_t expected[16] = {};
+    ASSERT_EQ(8, MultiByteToWideChar(CP_ACP, 0, caption.data(), 8, expected, 16));
+
+    HDC dc = CreateCompatibleDC(nullptr);
+    ASSERT_NE(nullptr, dc);
+    const HGDIOBJ old = SelectObject(dc, host.menuFont());
+    SIZE wide = {0, 0}, narrow = {0, 0};
+    GetTextExtentPoint32W(dc, expected, 8, &wide);
+    GetTextExtentPoint32A(dc, caption.data(), 8, &narrow);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    // The font's own conversion gives other letters of another width.
+    ASSERT_NE(wide.cx, narrow.cx);
+    EXPECT_EQ(wide.cx, host.measureText(caption));
+    host.releaseMenuWindows();
+}
+
 // From the call that shows the root to the window painted on screen, for
 // menus of 10 and 200 items. Printed for the record; the bound only catches
 // a gross regression on a loaded machine.
