@@ -72,7 +72,11 @@ int CIniFile::LoadFromFile(const char* path)
             continue;
         }
         if (current == nullptr) continue;
-        if (!PairString(line, key, value, "=")) continue;
+        // Split at the first '=' only: a value may hold '=' itself.
+        const auto equals = line.find('=');
+        if (equals == std::string::npos || equals == 0 || equals + 1 == line.size()) continue;
+        key.assign(line, 0, equals);
+        value.assign(line, equals + 1, std::string::npos);
         (*current)[TrimSpaces(key)] = TrimSpaces(value);
     }
     std::fclose(m_stream);

@@ -5,6 +5,10 @@
 
 #include <cstring>
 
+// Defined with the timer service: drops every timer of `owner` and waits for
+// a timer message being posted to it.
+void RemoveThreadTimers(CSimpleThread* owner);
+
 const CRuntimeThread CSocketThread::classCSocketThread = {"CSocketThread"};
 
 namespace {
@@ -75,6 +79,9 @@ void CSocketThread::Construct()
 
 CSocketThread::~CSocketThread()
 {
+    // Before the events go: a timer firing posts through SetMessageEvent,
+    // which signals one of them.
+    RemoveThreadTimers(this);
     CloseSocket();
     for (WSAEVENT event : {m_socketKillEvent, m_networkEvent, m_socketMessageEvent, m_spareEvent}) {
         if (event != WSA_INVALID_EVENT) WSACloseEvent(event);
@@ -351,10 +358,6 @@ void CSocketThread::Running()
 void CSocketThread::DispatchNetworkEvents(const WSANETWORKEVENTS& network)
 {
     const long events = network.lNetworkEvents;
-    if (events & FD_CLOSE) {
-        OnClose(network.iErrorCode[FD_CLOSE_BIT]);
-        return;
-    }
     if (events & FD_ACCEPT) OnAccept(network.iErrorCode[FD_ACCEPT_BIT]);
     if (events & FD_CONNECT) OnConnect(network.iErrorCode[FD_CONNECT_BIT]);
     if (events & FD_READ) {
@@ -368,6 +371,9 @@ void CSocketThread::DispatchNetworkEvents(const WSANETWORKEVENTS& network)
         m_readBytes = 0;
     }
     if (events & FD_WRITE) OnSend(network.iErrorCode[FD_WRITE_BIT]);
+    // Last: a peer that sends and closes at once reports both in one round,
+    // and its data must reach OnReceive before the close.
+    if (events & FD_CLOSE) OnClose(network.iErrorCode[FD_CLOSE_BIT]);
 }
 
 void CSocketThread::LastestProcess()

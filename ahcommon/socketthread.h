@@ -73,8 +73,9 @@ protected:
                                   int flags);
     virtual int SendToHelper(const void* data, int length, const sockaddr* address, int addressLength,
                              int flags);
-    // Network callbacks, on the worker; the base versions do nothing. When a
-    // close is reported, only OnClose is called for that round.
+    // Network callbacks, on the worker; the base versions do nothing. A close
+    // comes after the round's other callbacks, so OnReceive should take all
+    // GetReadBytes() bytes to see the peer's last data before it.
     virtual void OnSend(int error);
     virtual void OnConnect(int error);
     virtual void OnClose(int error);
@@ -92,8 +93,9 @@ protected:
     WSAEVENT m_spareEvent;
     BOOL m_autoStart;
 
-    // Turns one round of network events into callbacks: a close alone when
-    // one is reported, else accept, connect, receive and send in this order.
+    // Turns one round of network events into callbacks: accept, connect,
+    // receive, send and close in this order; a failure to count the waiting
+    // bytes is reported as a close and ends the round.
     void DispatchNetworkEvents(const WSANETWORKEVENTS& network);
 
 private:

@@ -81,6 +81,13 @@ int RemoveTimerLocked(CSimpleThread* owner, UINT id)
     return 0;
 }
 
+// With g_listLock held. The service pointer is cleared while the timer
+// thread stops, but the lists stay in use until it has ended.
+void SignalChange()
+{
+    if (g_timerThread != nullptr) SetEvent(g_timerThread->m_changeEvent);
+}
+
 LONG SubtractClamped(LONG value, DWORD amount)
 {
     const long long result = static_cast<long long>(value) - static_cast<long long>(amount);
@@ -241,16 +248,17 @@ void RemoveThreadTimers(CSimpleThread* owner)
 {
     {
         CAhLock list(g_listLock);
-        if (g_timerThread == nullptr || g_timerCount == 0) return;
         bool removed = false;
         for (auto it = g_active.begin(); it != g_active.end();) {
             auto next = std::next(it);
             if (it->owner == owner) removed |= RemoveTimerLocked(owner, it->id) != 0;
             it = next;
         }
-        if (removed) SetEvent(g_timerThread->m_changeEvent);
+        if (removed) SignalChange();
     }
-    // A firing noted before the removal is posted under this lock.
+    // Even with no timer left (all killed, or the service stopping), a
+    // firing noted before is posted under this lock: the owner may be freed
+    // only once it is through.
     CAhLock post(g_postLock);
 }
 
@@ -277,9 +285,8 @@ int CSimpleThread::KillThreadTimer(UINT id, int removePending)
 {
     {
         CAhLock list(g_listLock);
-        if (g_timerThread == nullptr || g_timerCount == 0) return 0;
-        if (!RemoveTimerLocked(this, id)) return 0;
-        SetEvent(g_timerThread->m_changeEvent);
+        if (g_timerCount == 0 || !RemoveTimerLocked(this, id)) return 0;
+        SignalChange();
     }
     if (removePending) {
         // Wait out a firing of this timer that is being posted right now.

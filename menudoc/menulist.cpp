@@ -246,13 +246,9 @@ bool CMenuList::readBlock(const std::string& stream, std::size_t& position, cons
 
     std::string record;
     std::size_t inner = 0;
-    while (inner < block.size()) {
-        const std::size_t before = inner;
-        if (TakePacket(block, inner, record) != 1) {
-            // An empty packet is skipped; anything else ends the block.
-            if (inner == before) break;
-            continue;
-        }
+    // Items end at the first packet that yields nothing, an empty one
+    // included, as for any reader that loops on UnpacketMessage.
+    while (TakePacket(block, inner, record) == 1) {
         CMenuItem* item = appendNew(0);
         const RecordStatus status = item->fromRecord(record, key);
         if (status == RecordStatus::TooShort) {

@@ -46,7 +46,7 @@ TEST(IniFile, ParsesLinesAsTheFileFormatSays)
     EXPECT_EQ(Value(ini, "A", "x"), "<missing>");
     EXPECT_EQ(Value(ini, "A", "y"), "2");
     EXPECT_EQ(Value(ini, "B", "k"), "2");
-    EXPECT_EQ(Value(ini, "B", "path"), "C:\\a");
+    EXPECT_EQ(Value(ini, "B", "path"), "C:\\a=b");
     EXPECT_EQ(Value(ini, "B", "key"), "<missing>");
     EXPECT_EQ(Value(ini, "B", ""), "<missing>");
     EXPECT_EQ(Value(ini, "B", ";a"), "b");
@@ -56,6 +56,38 @@ TEST(IniFile, ParsesLinesAsTheFileFormatSays)
     EXPECT_EQ(Value(ini, "Sec", "z"), "<missing>");
     EXPECT_EQ(Value(ini, "", "orphan"), "<missing>");
     EXPECT_EQ(Value(ini, "b", "k"), "<missing>");  // names are case-sensitive
+}
+
+// A value is everything after the first '=': it survives a load and a
+// save and load again.
+TEST(IniFile, ValueKeepsEveryEqualsSignAfterTheFirst)
+{
+    const struct {
+        const char* line;
+        const char* key;
+        const char* value;  // null: the line is skipped
+    } cases[] = {
+        {"Caption0=Total = 5", "Caption0", "Total = 5"},
+        {"path=C:\\a=b", "path", "C:\\a=b"},
+        {" k = a=b = c ", "k", "a=b = c"},
+        {"k==v", "k", "=v"},
+        {"k=v=", "k", "v="},
+        {"=v=w", "", nullptr},
+        {"=v=w", "v", nullptr},
+        {"k=", "k", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        CIniFile ini = Loaded(std::string("[S]\n") + c.line + "\n");
+        const std::string expected = c.value != nullptr ? c.value : "<missing>";
+        EXPECT_EQ(Value(ini, "S", c.key), expected);
+
+        TempFile saved;
+        ASSERT_EQ(ini.SaveToFile(saved.path().c_str()), 1);
+        CIniFile again;
+        ASSERT_EQ(again.LoadFromFile(saved.path().c_str()), 1);
+        EXPECT_EQ(Value(again, "S", c.key), expected);
+    }
 }
 
 TEST(IniFile, SavesInByteOrderWithoutCommentsOrBlankLines)

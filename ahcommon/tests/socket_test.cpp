@@ -2,12 +2,14 @@
 
 #include "ahcommon/ahsystem.h"
 #include "ahcommon/socketthread.h"
+#include "ahcommon/threadtimer.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <string>
 
+#include "heldpost.h"
 #include "testwait.h"
 
 namespace {
@@ -29,6 +31,12 @@ public:
     {
         CAhLock lock(m_lock);
         return m_calls;
+    }
+    // The bytes received when OnClose was called (-1: not yet).
+    int ReceivedAtClose()
+    {
+        CAhLock lock(m_lock);
+        return m_receivedAtClose;
     }
     // Hands one round of network events, each with `error`, to the callbacks.
     void Dispatch(long events, int error)
@@ -70,24 +78,33 @@ protected:
     {
         Note('R', error);
         if (m_firstReadBytes < 0) m_firstReadBytes = GetReadBytes();
-        char buffer[256];
-        std::string from;
-        UINT port = 0;
-        const int count = m_datagram ? ReceiveFrom(buffer, sizeof buffer, from, port, 0)
-                                     : Receive(buffer, sizeof buffer, 0);
-        if (count > 0) {
+        // Takes all that waits: one datagram, or every byte of a stream.
+        int waiting = GetReadBytes();
+        for (;;) {
+            char buffer[256];
+            std::string from;
+            UINT port = 0;
+            const int count = m_datagram ? ReceiveFrom(buffer, sizeof buffer, from, port, 0)
+                                         : Receive(buffer, sizeof buffer, 0);
+            if (count <= 0) break;
             CAhLock lock(m_lock);
             m_received.append(buffer, static_cast<std::size_t>(count));
             if (m_datagram) {
                 m_fromAddress = from;
                 m_fromPort = port;
             }
+            waiting -= count;
+            if (m_datagram || waiting <= 0) break;
         }
         ++m_receives;
     }
     void OnClose(int error) override
     {
         Note('X', error);
+        {
+            CAhLock lock(m_lock);
+            m_receivedAtClose = static_cast<int>(m_received.size());
+        }
         ++m_closes;
     }
     UINT OnEventMessage(_tagEMSG* msg) override
@@ -111,6 +128,7 @@ private:
     CAhCriticalSection m_lock;
     std::string m_received;
     std::string m_calls;
+    int m_receivedAtClose = -1;
 };
 
 class SocketThread : public ::testing::Test {
@@ -176,7 +194,7 @@ TEST_F(SocketThread, PeersConnectAcceptAndTalkOnTheirOwnWorkers)
     EXPECT_EQ(connection.m_receives, 1);
 }
 
-TEST_F(SocketThread, ARoundWithACloseCallsOnlyOnClose)
+TEST_F(SocketThread, ARoundReportsItsCloseLast)
 {
     const struct {
         long events;
@@ -184,12 +202,15 @@ TEST_F(SocketThread, ARoundWithACloseCallsOnlyOnClose)
         const char* calls;
         int error;
     } cases[] = {
-        {FD_READ | FD_CLOSE, true, "X", 0},
-        {FD_ACCEPT | FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE, true, "X", 0},
+        {FD_READ | FD_CLOSE, true, "RX", 0},
+        {FD_ACCEPT | FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE, true, "ACRSX", 0},
         {FD_WRITE | FD_READ | FD_CONNECT | FD_ACCEPT, true, "ACRS", 0},
         {FD_CONNECT, true, "C", WSAECONNREFUSED},
-        // The waiting byte count cannot be read: reported as a close.
+        {FD_CLOSE, true, "X", WSAECONNRESET},
+        // The waiting byte count cannot be read: reported as a close, once,
+        // and the round ends there.
         {FD_READ | FD_WRITE, false, "X", WSAENOTSOCK},
+        {FD_READ | FD_WRITE | FD_CLOSE, false, "X", WSAENOTSOCK},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.calls);
@@ -228,10 +249,73 @@ TEST_F(SocketThread, CloseRecordedBeforeTheWorkerStartsIsReported)
     ASSERT_EQ(connection.Open(), 1);
     ASSERT_TRUE(WaitUntil([&] { return connection.m_closes == 1; }));
     EXPECT_EQ(connection.m_lastError, 0);
-    // Whether the data came in its own round first depends on the stack; it
-    // is never reported after the close.
-    const std::string calls = connection.Calls();
-    EXPECT_TRUE(calls == "X" || calls == "RX") << calls;
+    // Data and close wait in one round: the data is delivered first.
+    EXPECT_EQ(connection.Calls(), "RX");
+    EXPECT_EQ(connection.Received(), "bye");
+}
+
+TEST_F(SocketThread, DataSentJustBeforeACloseArrivesBeforeIt)
+{
+    const std::string data(3000, 'd');
+    for (int round = 0; round < 20; ++round) {
+        SCOPED_TRACE(round);
+        Peer listener, connection;
+        UINT port = 0;
+        ASSERT_NO_FATAL_FAILURE(Listen(listener, connection, port));
+        SOCKET client = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        ASSERT_NE(client, INVALID_SOCKET);
+        sockaddr_in address = {};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<u_short>(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ASSERT_EQ(connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        EXPECT_EQ(send(client, data.data(), static_cast<int>(data.size()), 0), static_cast<int>(data.size()));
+        closesocket(client);
+        ASSERT_TRUE(WaitUntil([&] { return connection.m_closes == 1; }));
+        EXPECT_EQ(connection.ReceivedAtClose(), static_cast<int>(data.size()));
+    }
+}
+
+// Its first timer post waits in SetMessageEvent until the test releases
+// it, then notes whether the event it signals is still open.
+class HoldingSocket : public CSocketThread {
+public:
+    explicit HoldingSocket(HeldPost& hold) : m_hold(hold) {}
+
+    std::atomic<bool>* m_signalledClosed = nullptr;
+
+protected:
+    void SetMessageEvent() override
+    {
+        HeldPost& hold = m_hold;  // this part of the object may be gone after the hold
+        std::atomic<bool>* signalledClosed = m_signalledClosed;
+        const WSAEVENT event = m_socketMessageEvent;
+        if (!hold.Hold()) return;
+        DWORD flags = 0;
+        if (!GetHandleInformation(event, &flags)) {
+            *signalledClosed = true;
+            return;
+        }
+        CSocketThread::SetMessageEvent();
+    }
+
+private:
+    HeldPost& m_hold;
+};
+
+TEST_F(SocketThread, DestroyingWaitsForATimerFiringBeforeClosingItsEvents)
+{
+    ASSERT_EQ(InitializeTimer(), 1);
+    HeldPost hold;
+    std::atomic<bool> signalledClosed{false};
+    HoldingSocket* socket = new HoldingSocket(hold);
+    socket->m_signalledClosed = &signalledClosed;
+    ASSERT_EQ(socket->SetThreadTimer(1, 1, 0), 1u);
+    ASSERT_TRUE(hold.WaitHeld());
+    hold.DestroyDuringPost(socket);
+    EXPECT_EQ(UninitializeTimer(), 1);
+    EXPECT_FALSE(signalledClosed);
+    EXPECT_FALSE(hold.OutlivedOwner());
 }
 
 TEST_F(SocketThread, DatagramsWaitForAWorkerThatDoesNotStartByItself)

@@ -6,9 +6,11 @@
 #include <atomic>
 #include <cstring>
 #include <new>
+#include <thread>
 #include <vector>
 
 #include "alloccount.h"
+#include "heldpost.h"
 #include "testwait.h"
 
 namespace {
@@ -255,6 +257,53 @@ TEST_F(ThreadTimer, DestroyingAnOwnerRemovesItsTimers)
     ASSERT_TRUE(WaitUntil([&] { return witness.Firings() >= 10; }));
     witness.KillThreadTimer(1, 0);
     EXPECT_TRUE(Doomed::Untouched());
+}
+
+// Its first timer post waits in SetMessageEvent until the test releases it.
+class HoldingOwner : public CSimpleThread {
+public:
+    explicit HoldingOwner(HeldPost& hold) : m_hold(hold) {}
+
+protected:
+    void Running() override {}
+    void SetMessageEvent() override
+    {
+        HeldPost& hold = m_hold;  // this part of the object may be gone after the hold
+        if (hold.Hold()) CSimpleThread::SetMessageEvent();
+    }
+
+private:
+    HeldPost& m_hold;
+};
+
+TEST_F(ThreadTimer, DestroyingAnOwnerWaitsForAFiringUnderWay)
+{
+    // The owner has no timer left when it is destroyed (killed, or the
+    // service is stopping), yet a firing noted before is still being posted.
+    for (const bool stopService : {false, true}) {
+        SCOPED_TRACE(stopService ? "service stopping" : "timer killed");
+        HeldPost hold;
+        HoldingOwner* owner = new HoldingOwner(hold);
+        ASSERT_EQ(owner->SetThreadTimer(1, 1, 0), 1u);
+        ASSERT_TRUE(hold.WaitHeld());
+        std::thread stopper;
+        int stopped = 0;
+        TimerWorker probe;
+        if (stopService) {
+            stopper = std::thread([&] { stopped = UninitializeTimer(); });
+            // Stopping has begun once no timer can be set.
+            EXPECT_TRUE(WaitUntil([&] { return probe.SetThreadTimer(9, 100000, 0) == 0; }));
+        } else {
+            EXPECT_EQ(owner->KillThreadTimer(1, 0), 1);
+        }
+        hold.DestroyDuringPost(owner);
+        if (stopper.joinable()) {
+            stopper.join();
+            EXPECT_EQ(stopped, 1);
+            EXPECT_EQ(InitializeTimer(), 1);
+        }
+        EXPECT_FALSE(hold.OutlivedOwner());
+    }
 }
 
 TEST_F(ThreadTimer, ServiceRunsWhileAnyUserRemains)

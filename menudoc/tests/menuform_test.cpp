@@ -382,6 +382,33 @@ TEST(MenuForm, WhatMayFollowTheLastBlock)
     }
 }
 
+// Items are taken from a block while packets keep coming: an empty packet
+// ends the block's items, as for every reader that loops on UnpacketMessage.
+TEST(MenuForm, AnEmptyPacketEndsTheItemsOfItsBlock)
+{
+    const std::string empty = "\xFF\xFD\xFF\xFE";
+    const std::string root = Packet(Packet(CaptionRecord(2, "A")) + Packet(CaptionRecord(0, "B")) + empty +
+                                    Packet(CaptionRecord(2, "C")));
+    const std::string underA = Block({CaptionRecord(0, "A1")});
+
+    CMenuDocument doc;
+    ASSERT_TRUE(doc.parse(root + underA, ItemKey()));
+    ASSERT_EQ(2, doc.rootMenu->count());
+    EXPECT_EQ("A", doc.rootMenu->items[0]->caption);
+    EXPECT_EQ("B", doc.rootMenu->items[1]->caption);
+    // The next block is still A's submenu.
+    const CMenuList* submenu = doc.rootMenu->items[0]->submenu;
+    ASSERT_NE(nullptr, submenu);
+    ASSERT_EQ(1, submenu->count());
+    EXPECT_EQ("A1", submenu->items[0]->caption);
+    EXPECT_EQ(3u, doc.itemsById.size());
+
+    // A block that starts with an empty packet has no items.
+    CMenuDocument none;
+    EXPECT_TRUE(none.parse(Packet(empty + Packet(CaptionRecord(0, "X"))), ItemKey()));
+    EXPECT_EQ(0, none.rootMenu->count());
+}
+
 TEST(MenuForm, UnknownFlagBitsTagsAndEmptyFieldsAreIgnored)
 {
     std::string record = CaptionRecord(0xFFE0 | 0x0005, "x") + Packet("\x09zz") + "\xFF\xFD\xFF\xFE" +
