@@ -1,6 +1,10 @@
 #include "accountfile.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "ahcommon/packet.h"
 
@@ -8,6 +12,8 @@
 #include <windows.h>
 #else
 #include <climits>
+#include <cstdlib>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -16,13 +22,104 @@ namespace {
 const char kStartMark[2] = {'\xFF', '\xFD'};
 const char kEndMark[2] = {'\xFF', '\xFE'};
 
-// Held from load or create to close: read and write, other writers shut out.
-// Renaming stays allowed so that a save can put a new file in its place.
-const unsigned int kHoldFlags = CAhFile::modeReadWrite | CAhFile::shareDenyWrite | CAhFile::shareAllowRename |
-                                CAhFile::modeNoInherit | CAhFile::typeBinary;
+// Held for update from loadForUpdate or create to close: read and write,
+// other writers shut out, and so are readers, who deny writing.
+const unsigned int kHoldFlags =
+    CAhFile::modeReadWrite | CAhFile::shareDenyWrite | CAhFile::modeNoInherit | CAhFile::typeBinary;
+// A plain load reads with writers shut out, so a save is never seen half
+// done, while other readers may read at the same time.
+const unsigned int kReadFlags =
+    CAhFile::modeRead | CAhFile::shareDenyWrite | CAhFile::modeNoInherit | CAhFile::typeBinary;
+// The side file is only touched by whoever holds the file itself.
+const unsigned int kSideWriteFlags = CAhFile::modeCreate | CAhFile::modeReadWrite | CAhFile::shareExclusive |
+                                     CAhFile::modeNoInherit | CAhFile::typeBinary;
+
+// Another process holds a menu file only for one load or save; opens that
+// meet it wait this long before they give up.
+const std::chrono::milliseconds kOpenPatience(2000);
+
+const char kSideSuffix[] = ".~save";
+// The side file is the new content followed by a trailer that proves it
+// whole: the content's length and FNV-1a checksum (8 bytes each, least
+// significant first) and this mark.
+const char kSideMark[8] = {'V', 'n', 'S', 'a', 'v', 'e', '\r', '\n'};
+const std::string::size_type kTrailerSize = 24;
 
 // Writes are at most this large, so that a huge file does not go in one call.
 const std::string::size_type kWriteChunk = 1 << 16;
+
+std::uint64_t Fnv1a(const char* data, std::string::size_type size)
+{
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (std::string::size_type i = 0; i < size; ++i) {
+        hash ^= static_cast<unsigned char>(data[i]);
+        hash *= 1099511628211ULL;
+    }
+    return hash;
+}
+
+void AppendUint64(std::string& out, std::uint64_t value)
+{
+    for (int i = 0; i < 8; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+std::uint64_t ReadUint64(const char* data)
+{
+    std::uint64_t value = 0;
+    for (int i = 7; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(data[i]);
+    return value;
+}
+
+std::string SideTrailer(const std::string& content)
+{
+    std::string trailer;
+    AppendUint64(trailer, content.size());
+    AppendUint64(trailer, Fnv1a(content.data(), content.size()));
+    trailer.append(kSideMark, sizeof kSideMark);
+    return trailer;
+}
+
+// Whether `side` is a whole side file; if so it is cut to the content.
+bool TakeSideContent(std::string& side)
+{
+    if (side.size() < kTrailerSize) return false;
+    const std::string::size_type size = side.size() - kTrailerSize;
+    const char* trailer = side.data() + size;
+    if (std::memcmp(trailer + 16, kSideMark, sizeof kSideMark) != 0 || ReadUint64(trailer) != size ||
+        ReadUint64(trailer + 8) != Fnv1a(side.data(), size)) {
+        return false;
+    }
+    side.resize(size);
+    return true;
+}
+
+// The side file of the file at `path`: beside the file itself, so that
+// every name it is opened by (a symbolic link too) finds the same one.
+std::string SidePath(const std::string& path)
+{
+#ifndef _WIN32
+    char real[PATH_MAX];
+    if (realpath(path.c_str(), real) != nullptr) return std::string(real) + kSideSuffix;
+#endif
+    return path + kSideSuffix;
+}
+
+// Opens `path`, waiting out another holder for a while: a sharing
+// violation lasts only as long as another load or save.
+bool OpenPatiently(CAhFile& file, const std::string& path, unsigned int flags, CAhFileException* failure = nullptr)
+{
+    const auto deadline = std::chrono::steady_clock::now() + kOpenPatience;
+    for (int attempt = 0;; ++attempt) {
+        CAhFileException error;
+        if (file.Open(path.c_str(), flags, &error)) return true;
+        if (failure != nullptr) *failure = error;
+        if (error.m_cause != CAhFileException::sharingViolation || std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        // Uneven pauses, so that two waiting processes do not keep meeting.
+        std::this_thread::sleep_for(std::chrono::milliseconds(2 + attempt % 7));
+    }
+}
 
 std::string ProgramFolder()
 {
@@ -163,7 +260,7 @@ bool ParseRecord(const std::string& payload, CDesCipher& cipher, CAccountRecord&
         user.userName = cipher.decipherText(field);
         if (user.userName.empty()) return false;
         if (!TakePacket(list, listPos, field)) return false;
-        user.password = cipher.decipherText(field);
+        if (!cipher.decipherText(field, user.password)) user.damagedPassword = field;
         if (!TakePacket(list, listPos, field)) return false;
         user.rights = cipher.decipherText(field);
         if (user.rights.empty()) return false;
@@ -261,7 +358,7 @@ bool CAccountFile::ParseContent(const std::string& content, CDesCipher& cipher,
 }
 
 CAccountFile::CAccountFile()
-    : m_currentRecord(nullptr), m_currentUser(nullptr)
+    : m_currentRecord(nullptr), m_currentUser(nullptr), m_loaded(false)
 {
 }
 
@@ -272,15 +369,21 @@ CAccountFile::~CAccountFile()
 
 int CAccountFile::create(const std::string& path, const std::string& menuName)
 {
-    // An existing file keeps its content until the new one replaces it.
+    // An existing file keeps its content until the new one is written.
     close();
     CAhFileStatus status;
     const bool existed = CAhFile::GetStatus(path.c_str(), status);
-    if (!m_file.Open(path.c_str(), kHoldFlags | CAhFile::modeCreate | CAhFile::modeNoTruncate)) return 0;
+    if (!OpenPatiently(m_file, path, kHoldFlags | CAhFile::modeCreate | CAhFile::modeNoTruncate)) return 0;
     m_path = path;
     m_cipher.reset(new CDesCipher);
-    addRecord(menuName, std::string());
-    if (save()) return 1;
+    m_loaded = true;
+    // A save cut short is finished first, so that a failed create leaves
+    // the file as the last save made it.
+    std::string content;
+    if (readLatest(content, true)) {
+        addRecord(menuName, std::string());
+        if (save()) return 1;
+    }
     close();
     if (!existed) CAhFile::Remove(path.c_str());
     return 0;
@@ -288,43 +391,83 @@ int CAccountFile::create(const std::string& path, const std::string& menuName)
 
 int CAccountFile::load(const std::string& path)
 {
+    return open(path, false);
+}
+
+int CAccountFile::loadForUpdate(const std::string& path)
+{
+    return open(path, true);
+}
+
+int CAccountFile::open(const std::string& path, bool forUpdate)
+{
     close();
     const std::string resolved = ResolveAccountPath(path);
-    if (!m_file.Open(resolved.c_str(), kHoldFlags)) return 0;
+    if (!OpenPatiently(m_file, resolved, forUpdate ? kHoldFlags : kReadFlags)) return 0;
     m_path = resolved;
     m_cipher.reset(new CDesCipher);
+    m_loaded = true;
 
     std::string content;
-    if (!ReadAll(content)) {
-        close();
-        return 0;
-    }
-    if (content.empty()) return 1;
-    if (!ParseContent(content, *m_cipher, m_records)) {
+    const bool read = readLatest(content, forUpdate);
+    if (!forUpdate) m_file.Abort();
+    if (!read || (!content.empty() && !ParseContent(content, *m_cipher, m_records))) {
         close();
         return 0;
     }
     return 1;
 }
 
-bool CAccountFile::ReadAll(std::string& content)
+// What lies beside the file: no side file, a whole one (`content` is then
+// what it holds), one cut short, or one that cannot be read and might be
+// the only whole copy of the last save.
+CAccountFile::SideFile CAccountFile::readSide(std::string& content)
+{
+    CAhFile side;
+    CAhFileException error;
+    // Only the holder of the file writes it; anyone else (a virus scanner)
+    // is waited out.
+    if (!OpenPatiently(side, SidePath(m_path), kReadFlags, &error)) {
+        return error.m_cause == CAhFileException::fileNotFound ? sideNone : sideUnreadable;
+    }
+    if (!ReadContent(side, content)) return sideUnreadable;
+    return TakeSideContent(content) ? sideWhole : sideCut;
+}
+
+// The content the last save gave the held file: a whole side file means
+// that save may have been cut short while it rewrote the file, and its
+// content counts. With `repair` (the file is held for update) that content
+// is written into the file; a side file cut short comes from a save cut
+// short before the file was touched. Either is then removed.
+bool CAccountFile::readLatest(std::string& content, bool repair)
+{
+    const SideFile side = readSide(content);
+    if (side == sideUnreadable) return false;
+    if (side == sideWhole && repair && !rewriteHeld(content)) return false;
+    if (side != sideNone && repair) CAhFile::Remove(SidePath(m_path).c_str());
+    if (side == sideWhole) return true;
+    content.clear();
+    return ReadContent(m_file, content);
+}
+
+bool CAccountFile::ReadContent(CAhFile& file, std::string& content)
 {
     try {
-        const std::uint64_t length = m_file.GetLength();
+        const std::uint64_t length = file.GetLength();
         content.resize(static_cast<std::string::size_type>(length));
-        m_file.SeekToBegin();
+        file.SeekToBegin();
         std::string::size_type done = 0;
         while (done < content.size()) {
             const unsigned int want = static_cast<unsigned int>(std::min<std::string::size_type>(
                 content.size() - done, kWriteChunk));
-            const unsigned int got = m_file.Read(&content[done], want);
+            const unsigned int got = file.Read(&content[done], want);
             if (got == 0) break;
             done += got;
         }
         content.resize(done);
         // A file that grew since the length was taken is read to its end.
         char more[4096];
-        for (unsigned int got; (got = m_file.Read(more, sizeof more)) > 0;) content.append(more, got);
+        for (unsigned int got; (got = file.Read(more, sizeof more)) > 0;) content.append(more, got);
     } catch (const CAhFileException&) {
         return false;
     }
@@ -333,17 +476,18 @@ bool CAccountFile::ReadAll(std::string& content)
 
 int CAccountFile::close()
 {
-    const bool wasOpen = m_file.IsOpen();
+    const bool wasLoaded = m_loaded;
     try {
         m_file.Close();
     } catch (const CAhFileException&) {
     }
+    m_loaded = false;
     m_path.clear();
     m_cipher.reset();
     m_records.clear();
     m_currentRecord = nullptr;
     m_currentUser = nullptr;
-    return wasOpen ? 1 : 0;
+    return wasLoaded ? 1 : 0;
 }
 
 std::string CAccountFile::serialize()
@@ -355,7 +499,7 @@ std::string CAccountFile::serialize()
         list.clear();
         for (const CUserEntry& user : r->users) {
             AppendPacket(list, cipher.encipherText(user.userName));
-            AppendPacket(list, cipher.encipherText(user.password));
+            AppendPacket(list, user.passwordDamaged() ? user.damagedPassword : cipher.encipherText(user.password));
             AppendPacket(list, cipher.encipherText(user.rights));
         }
         record.clear();
@@ -378,28 +522,36 @@ void CAccountFile::FlushFile(CAhFile& file)
     file.Flush();
 }
 
-bool CAccountFile::ReplaceFile(const std::string& source, const std::string& target)
+void CAccountFile::SetFileLength(CAhFile& file, std::uint64_t length)
 {
-#ifdef _WIN32
-    // Another program that has the file open (a virus scanner, a backup)
-    // blocks the replacement; such holds are usually brief.
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        CAhFileException error;
-        if (CAhFile::Rename(source.c_str(), target.c_str(), &error)) return true;
-        if (error.m_cause != CAhFileException::sharingViolation && error.m_cause != CAhFileException::accessDenied) {
-            return false;
-        }
-        Sleep(40);
-    }
-    return false;
-#else
-    return CAhFile::Rename(source.c_str(), target.c_str());
-#endif
+    file.SetLength(length);
 }
 
-// The new content goes to a temporary file in the same folder, reaches the
-// disk, and only then takes the file's place in one rename; any failure
-// before that leaves the old file untouched.
+// Writes `content` over the held file from its start, cuts it to that
+// length and has it on the disk.
+bool CAccountFile::rewriteHeld(const std::string& content)
+{
+    try {
+        m_file.SeekToBegin();
+        for (std::string::size_type done = 0; done < content.size();) {
+            const auto size = std::min(content.size() - done, kWriteChunk);
+            WriteChunk(m_file, content.data() + done, static_cast<unsigned int>(size));
+            done += size;
+        }
+        SetFileLength(m_file, content.size());
+        FlushFile(m_file);
+    } catch (const CAhFileException&) {
+        return false;
+    }
+    return true;
+}
+
+// The file is rewritten in place, never replaced, so that it stays the file
+// other processes wait for and keeps what it is (permissions, owner, links,
+// security and attributes). The side file makes that safe: it is whole and
+// on the disk before the file is touched, so a crash leaves either the old
+// file with a side file that is not whole, or a side file the next load
+// finishes the save from.
 int CAccountFile::save()
 {
     if (!m_file.IsOpen()) return 0;
@@ -410,55 +562,62 @@ int CAccountFile::save()
             if (user.userName.empty() || user.rights.empty()) return 0;
         }
     }
-    const std::string content = serialize();
-    const std::string target = m_path;
-    const std::string temp = target + ".~save";
+    // After a save of this holder cut short in the file itself, the side
+    // file is the only whole copy: the file is made whole before it goes.
+    std::string pending;
+    const SideFile left = readSide(pending);
+    if (left == sideUnreadable || (left == sideWhole && !rewriteHeld(pending))) return 0;
+    std::string().swap(pending);
 
-    CAhFile file;
-    if (!file.Open(temp.c_str(), kHoldFlags | CAhFile::modeCreate)) return 0;
+    const std::string content = serialize();
+    const std::string trailer = SideTrailer(content);
+    const std::string sidePath = SidePath(m_path);
+
+    CAhFile side;
+    if (!side.Open(sidePath.c_str(), kSideWriteFlags)) return 0;
     bool written = false;
     try {
+#ifndef _WIN32
+        // It holds the same secrets as the file: no wider permissions.
+        struct stat st;
+        if (fstat(m_file.Handle(), &st) != 0 || fchmod(side.Handle(), st.st_mode & 0777) != 0) {
+            throw CAhFileException(CAhFileException::accessDenied, errno, sidePath);
+        }
+#endif
         for (std::string::size_type done = 0; done < content.size();) {
             const auto size = std::min(content.size() - done, kWriteChunk);
-            WriteChunk(file, content.data() + done, static_cast<unsigned int>(size));
+            WriteChunk(side, content.data() + done, static_cast<unsigned int>(size));
             done += size;
         }
-        FlushFile(file);
-        written = true;
+        WriteChunk(side, trailer.data(), static_cast<unsigned int>(trailer.size()));
+        FlushFile(side);
+        side.Close();
+        // The side file's name too must outlast a crash before the file is
+        // touched.
+        written = CAhFile::FlushFolderOf(sidePath.c_str());
     } catch (const CAhFileException&) {
     }
     if (!written) {
-        file.Abort();
-        CAhFile::Remove(temp.c_str());
+        side.Abort();
+        CAhFile::Remove(sidePath.c_str());
         return 0;
     }
-#ifdef _WIN32
-    // Windows replaces no file that is open, even one shared for deletion:
-    // let go of it for the moment of the rename.
-    m_file.Abort();
-#endif
-    if (!ReplaceFile(temp, target)) {
-        file.Abort();
-        CAhFile::Remove(temp.c_str());
-#ifdef _WIN32
-        m_file.Open(target.c_str(), kHoldFlags);
-#endif
-        return 0;
-    }
-    // The renamed file is the file now; holding it keeps writers out.
-    file.SetFilePath(CAhFile::FullPath(target.c_str()).c_str());
-    m_file.Swap(file);
-    file.Abort();
+    // A failure from here on leaves the whole side file, from which the
+    // next load takes the new content.
+    if (!rewriteHeld(content)) return 0;
+    // The file holds the same content now; a side file that could not be
+    // removed is replaced by the next save.
+    CAhFile::Remove(sidePath.c_str());
     return 1;
 }
 
 int CAccountFile::select(const std::string& menuName, const std::string& userName, const std::string& password)
 {
-    if (!m_file.IsOpen()) return 0;
+    if (!m_loaded) return 0;
     for (const auto& record : m_records) {
         if (record->menuName != menuName) continue;
         for (CUserEntry& user : record->users) {
-            if (user.userName == userName && user.password == password) {
+            if (user.userName == userName && user.password == password && !user.passwordDamaged()) {
                 m_currentRecord = record.get();
                 m_currentUser = &user;
                 return 1;
@@ -561,8 +720,8 @@ int CAccountFile::changePassword(const std::string& userName, const std::string&
 {
     if (m_currentRecord == nullptr) return 0;
     for (CUserEntry& user : m_currentRecord->users) {
-        if (EqualNoCase(user.userName, userName) && EqualNoCase(user.password, oldPassword)) {
-            user.password = newPassword;
+        if (user.userName == userName && user.password == oldPassword && !user.passwordDamaged()) {
+            user.setPassword(newPassword);
             if (newUserName != nullptr) user.userName = newUserName;
             return 1;
         }

@@ -24,9 +24,22 @@ public:
     {
     }
 
+    // A new password; an entry whose stored one was damaged is whole again.
+    void setPassword(const std::string& pass)
+    {
+        password = pass;
+        damagedPassword.clear();
+    }
+    bool passwordDamaged() const { return !damagedPassword.empty(); }
+
     std::string userName;
     std::string password;
     std::string rights;  // "rw" read and write, "r" read only
+    // The password field as read from the file when it did not decipher to
+    // a valid text (`password` is then empty); empty otherwise. Nobody can
+    // log in as such an entry, and a save writes the field back as it was
+    // read, so that damage never turns into an empty password.
+    std::string damagedPassword;
 };
 
 class CAccountRecord {
@@ -67,23 +80,37 @@ public:
 
     // Creates or truncates the file, adds the record `menuName` with the
     // default users and writes it. 0 only if the file cannot be opened or
-    // written. The file stays open.
+    // written. The file stays held for update until `close`.
     int create(const std::string& path, const std::string& menuName);
-    // Opens the file (tried first inside the program's folder) and reads
-    // every record. 0 on any failure, with the object closed.
+    // Reads every record of the file (tried first inside the program's
+    // folder) and lets go of the file at once; the records stay in memory
+    // until `close`, but `save` refuses to write them. The file is opened
+    // for reading only, with writers shut out while it is read, so a save
+    // under way is never seen half done. 0 on any failure, with the object
+    // closed.
     int load(const std::string& path);
-    // Releases the file and drops every record; 0 if no file was open.
+    // As `load`, but the file stays open for reading and writing until
+    // `close`, with other writers and readers shut out, so that loading,
+    // changing, saving and closing is one transaction no other process
+    // interleaves with.
+    int loadForUpdate(const std::string& path);
+    // Releases the file and drops every record; 0 if nothing was loaded.
     int close();
-    // Rewrites the whole file from the records in memory. The new content goes
-    // to a temporary file beside it which then replaces the file in one step,
-    // so a failure leaves the file as it was and returns 0. Records that could
-    // not be read back (no name, no users, a user without name or rights)
-    // are refused with 0 and nothing written.
+    // Rewrites the whole file held for update from the records in memory,
+    // in place, so that the file keeps its permissions, owner, links and
+    // attributes. The new content first goes to the side file
+    // `<file>.~save`, complete with a length and a checksum, and reaches
+    // the disk before the file is touched; a save cut short while the file
+    // itself was being rewritten is then finished from the side file by the
+    // next load. 0 on any failure, and when the file is not held for
+    // update. Records that could not be read back (no name, no users, a
+    // user without name or rights) are refused with 0 and nothing written.
     int save();
 
     // The first record named exactly `menuName` becomes current if it has a
     // user with exactly this name and password; later records of the same
-    // name are never examined.
+    // name are never examined. A user whose stored password is damaged never
+    // matches.
     int select(const std::string& menuName, const std::string& userName, const std::string& password);
     CAccountRecord* currentRecord() const { return m_currentRecord; }
     int recordCount() const { return static_cast<int>(m_records.size()); }
@@ -103,13 +130,18 @@ public:
     int findUser(const std::string& userName);
     int userAt(int index);
     CUserEntry* currentUser() const { return m_currentUser; }
-    // Finds the first user whose name and password match ignoring case, sets
-    // the new password and, when `newUserName` is not null, the new name.
+    // Changes the entry a login with this user name and password selects:
+    // the first of the current record whose name and password are exactly
+    // these (never one whose stored password is damaged). Sets the new
+    // password and, when `newUserName` is not null, the new name.
     int changePassword(const std::string& userName, const std::string& oldPassword,
                        const std::string& newPassword, const char* newUserName = nullptr);
 
-    bool isOpen() const { return m_file.IsOpen(); }
-    // The path of the open file (after resolution), empty when closed.
+    // Whether records were loaded or created (until `close`).
+    bool isOpen() const { return m_loaded; }
+    // Whether the file is held for update: `save` can write it.
+    bool isHeldForUpdate() const { return m_file.IsOpen(); }
+    // The path of the loaded file (after resolution), empty when closed.
     std::string path() const { return m_path; }
 
     // The whole file content for the records in memory.
@@ -120,12 +152,13 @@ public:
                              std::vector<std::unique_ptr<CAccountRecord>>& records);
 
 protected:
-    // The steps of `save` that touch the disk, each a seam the tests use to
-    // make the n-th write, the flush or the replacement fail. They throw
-    // CAhFileException or return false on failure.
+    // The steps that touch the disk, each a seam the tests use to make the
+    // n-th write or flush, the setting of the length or a read fail or
+    // wait. They throw CAhFileException (or return false) on failure.
     virtual void WriteChunk(CAhFile& file, const char* data, unsigned int size);
     virtual void FlushFile(CAhFile& file);
-    virtual bool ReplaceFile(const std::string& source, const std::string& target);
+    virtual void SetFileLength(CAhFile& file, std::uint64_t length);
+    virtual bool ReadContent(CAhFile& file, std::string& content);
 
 private:
     CAhFile m_file;
@@ -134,8 +167,14 @@ private:
     CAccountRecord* m_currentRecord;
     CUserEntry* m_currentUser;
     std::unique_ptr<CDesCipher> m_cipher;
+    bool m_loaded;
 
-    bool ReadAll(std::string& content);
+    enum SideFile { sideNone, sideWhole, sideCut, sideUnreadable };
+
+    int open(const std::string& path, bool forUpdate);
+    SideFile readSide(std::string& content);
+    bool readLatest(std::string& content, bool repair);
+    bool rewriteHeld(const std::string& content);
 };
 
 // The file a relative path names inside the program's folder, if one exists

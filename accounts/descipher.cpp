@@ -294,14 +294,26 @@ std::string CDesCipher::encipherText(const std::string& text)
 
 std::string CDesCipher::decipherText(const std::string& cipher)
 {
+    std::string text;
+    decipherText(cipher, text);
+    return text;
+}
+
+int CDesCipher::decipherText(const std::string& cipher, std::string& text)
+{
+    text.clear();
+    // Even the empty text is stored as at least one block of filler.
+    if (cipher.size() < 8) return 0;
     std::string plain = decipherBytes(cipher);
     std::string::size_type kept = 0;
     for (char c : plain) {
         if (static_cast<unsigned char>(c) < 0xA0) plain[kept++] = c;
     }
     plain.resize(kept);
-    if (plain.empty() || plain.size() % 2 != 0) return std::string();
-    return Bit16ToBit8(plain);
+    if (plain.empty()) return 1;
+    if (plain.size() % 2 != 0) return 0;
+    text = Bit16ToBit8(plain);
+    return text.empty() ? 0 : 1;
 }
 
 std::string CDesCipher::encipherBytes(const std::string& bytes)

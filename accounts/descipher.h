@@ -43,6 +43,11 @@ public:
     std::string encipherText(const std::string& text);
     // Empty on any inconsistency (odd length, a non-hexadecimal character).
     std::string decipherText(const std::string& cipher);
+    // Tells an empty text (blocks of nothing but filler) from a value that
+    // does not decipher: 1 with the text, or 0 with `text` emptied when the
+    // value holds no whole block, or what is left of its whole blocks after
+    // the filler is an odd count or not hexadecimal.
+    int decipherText(const std::string& cipher, std::string& text);
     std::string encipherBytes(const std::string& bytes);
     // Every deciphered byte of the whole blocks, filler included; a trailing
     // partial block is dropped.

@@ -7,6 +7,7 @@
 const UINT FM_FINISH_CLOSE = 0x8001;    // posted by the frame's close: remove the tray icon, destroy the frame
 const UINT FM_SHOW_NOTICE = 0x8002;     // wParam string id, lParam box style: show it, then reopen the login
 const UINT FM_ACTIVATE_POPUP = 0x8003;  // bring the frame's open dialog to the front, with a beep
+const UINT FM_SHOW_MESSAGE = 0x8004;    // wParam string id, lParam box style: show it, nothing after
 const UINT FM_TRAY_NOTIFY = 0x800A;     // tray icon callback: wParam icon id, lParam mouse message
 const UINT FM_SET_BUSY = 0x8320;        // wParam 1: engine busy (menus ignore the mouse); 0: ready again
 const UINT FM_TRAY_MENU = 0x8321;       // wParam x (low word), y (high word): show the tray menu there
@@ -16,6 +17,8 @@ const UINT TM_HOOK_EVENTS = WM_NULL;    // hook events wait in the frame's queue
 const UINT TM_EVENT_MESSAGES = 0x8000;  // the thread library's event messages wait in the worker's queue
 const UINT TM_LOGIN = 0x8001;           // load the menu of the login values
 const UINT TM_LOGOUT = 0x8002;          // drop the menu and log out
+const UINT TM_POPUP_STARTED = 0x8003;   // lParam a pop-up menu of another program that the system announced
+const UINT TM_WINDOW_CREATED = 0x8004;  // lParam a window another program created: watched when it is a pop-up menu
 
 // Worker event messages (PostEventMessage).
 const UINT EV_EXECUTE_ITEM = 0x8001;    // wParam the chosen menu item: run it

@@ -76,7 +76,7 @@ void CFrameDialogs::OnDeleteMenu()
                     login.menuName) != IDOK)
         return;
     CAccountFile accounts;
-    bool deleted = accounts.load(login.file) && accounts.select(login.menuName, login.user, login.password);
+    bool deleted = accounts.loadForUpdate(login.file) && accounts.select(login.menuName, login.user, login.password);
     if (deleted) {
         // Deleting goes by name ignoring case: make sure the first such
         // record is the one logged in to, never another menu.
@@ -122,6 +122,15 @@ LoginValues CFrameDialogs::currentLogin() const
 {
     const CVantrelApp* app = VantrelApp();
     return {app->loginFile, app->loginMenuName, app->loginUser, app->loginPassword, app->loginKey};
+}
+
+// Only the user-interface thread writes the login values while no login
+// request is under way; the worker reads them when it handles one.
+void CFrameDialogs::setLoginAccount(const std::string& user, const std::string& password)
+{
+    CVantrelApp* app = VantrelApp();
+    app->loginUser = user;
+    app->loginPassword = password;
 }
 
 bool CFrameDialogs::takeDecryptFailed()

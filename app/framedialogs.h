@@ -28,6 +28,7 @@ public:
     std::string resolveModuleRelative(const std::string& path) const override;
     bool loggedIn() const override;
     LoginValues currentLogin() const override;
+    void setLoginAccount(const std::string& user, const std::string& password) override;
     bool takeDecryptFailed() override;
     void setAutoLogoutMinutes(int minutes) override;
     HICON programIcon() const override;

@@ -35,6 +35,42 @@ void CHookRouter::CloseMenus()
     if (m_port.menusShown()) m_port.closeMenus();
 }
 
+void CHookRouter::SetAnchor(HWND window, AnchorSource source)
+{
+    m_anchorWindow = window;
+    m_anchorSource = window != nullptr ? source : AnchorSource::Kept;
+    if (source == AnchorSource::RightPress || source == AnchorSource::InjectedRightPress) m_anchorPressedAt = m_port.now();
+}
+
+bool CHookRouter::AnchorOpened(HWND popup)
+{
+    if (m_anchorSource != AnchorSource::RightPress && m_anchorSource != AnchorSource::InjectedRightPress) return false;
+    if (m_anchorWindow == nullptr || !m_port.isWindow(m_anchorWindow)) return false;
+    // A right press that opened no pop-up, or one in another program, says
+    // nothing of where a pop-up opened later from the keyboard should type.
+    return m_port.now() - m_anchorPressedAt <= kRightPressReachMs && m_port.sameThread(m_anchorWindow, popup);
+}
+
+void CHookRouter::popupStarted(const HookMouseEvent& pointer)
+{
+    // Once shown, the menus follow the pop-up through the mouse events.
+    if (m_port.menusShown()) return;
+    const HWND popup = m_port.findForeignPopup();
+    if (popup == nullptr) return;
+    if (AnchorOpened(popup)) {
+        // As for the mouse: what a program clicked opens nothing by itself.
+        if (m_anchorSource == AnchorSource::InjectedRightPress) return;
+    } else {
+        const HWND focus = m_port.focusWindow();
+        if (focus == nullptr) return;
+        SetAnchor(focus, AnchorSource::Focus);
+    }
+    HookMouseEvent move = pointer;
+    move.message = WM_MOUSEMOVE;
+    move.flag = 0;
+    route(move);
+}
+
 void CHookRouter::route(const HookMouseEvent& event)
 {
     const HWND found = m_port.findForeignPopup();
@@ -49,7 +85,7 @@ void CHookRouter::route(const HookMouseEvent& event)
         // menus, still reach them, so the press can choose its item.
         if (IsLeftPress(message) && event.flag == 0) m_pressedOnMenu = true;
         if (found == nullptr && m_port.menusShown() && !m_pressedOnMenu) {
-            m_anchorWindow = nullptr;
+            SetAnchor(nullptr, AnchorSource::Kept);
             m_port.closeMenus();
             return;
         }
@@ -60,7 +96,7 @@ void CHookRouter::route(const HookMouseEvent& event)
     if (found != m_foreignPopup) {
         m_foreignPopup = found;
         if (m_port.menusShown()) {
-            m_anchorWindow = nullptr;
+            SetAnchor(nullptr, AnchorSource::Kept);
             m_port.closeMenus();
         }
     }
@@ -74,11 +110,11 @@ void CHookRouter::route(const HookMouseEvent& event)
                     m_port.dismissPopup(m_foreignPopup);
                     m_foreignPopup = nullptr;
                 }
-                m_anchorWindow = window;
+                SetAnchor(window, event.flag != 0 ? AnchorSource::InjectedRightPress : AnchorSource::RightPress);
             }
         } else if (IsLeftPress(message)) {
             if (m_port.isPopupClass(window)) return;
-            m_anchorWindow = nullptr;
+            SetAnchor(nullptr, AnchorSource::Kept);
             CloseMenus();
             return;
         }
@@ -86,7 +122,7 @@ void CHookRouter::route(const HookMouseEvent& event)
 
     if (m_foreignPopup == nullptr) {
         if (m_port.menusShown()) {
-            m_anchorWindow = nullptr;
+            SetAnchor(nullptr, AnchorSource::Kept);
             m_port.closeMenus();
         }
         return;
@@ -105,7 +141,12 @@ void CHookRouter::route(const HookMouseEvent& event)
         if (m_anchorWindow == nullptr || !m_port.isWindow(m_anchorWindow)) return;
         if (!m_port.isWindow(m_foreignPopup) || !m_port.isVisible(m_foreignPopup)) return;
         m_pressedOnMenu = false;
-        if (!m_port.showRoot(m_anchorWindow, m_foreignPopup, event.x, event.y)) m_anchorWindow = nullptr;
+        // An anchor taken from the keyboard focus has no click: the pop-up's
+        // top stands for it.
+        int y = event.y;
+        RECT popupRect;
+        if (m_anchorSource == AnchorSource::Focus && m_port.windowRect(m_foreignPopup, popupRect)) y = popupRect.top;
+        if (!m_port.showRoot(m_anchorWindow, m_foreignPopup, event.x, y)) SetAnchor(nullptr, AnchorSource::Kept);
         return;
     }
     m_port.mouseLeftMenus();

@@ -14,6 +14,13 @@ public:
     virtual bool isMenuWindow(HWND window) = 0;
     virtual bool isWindow(HWND window) = 0;
     virtual bool isVisible(HWND window) = 0;
+    virtual bool windowRect(HWND window, RECT& rect) = 0;
+    // Whether the two windows belong to the same thread.
+    virtual bool sameThread(HWND first, HWND second) = 0;
+    // The control with the keyboard focus in the foreground window, or null.
+    virtual HWND focusWindow() = 0;
+    // Milliseconds on a steady clock.
+    virtual DWORD now() = 0;
     virtual bool menusShown() = 0;
     // Closes the root menu and its chain.
     virtual void closeMenus() = 0;
@@ -40,18 +47,35 @@ public:
     explicit CHookRouter(HookRoutingPort& port) : m_port(port) {}
 
     void route(const HookMouseEvent& event);
+    // A pop-up menu of another program has started; `pointer` is a move at
+    // the pointer's position. Routed as that move, so the menus open only
+    // against a visible pop-up while they are not shown. A pop-up with no
+    // right press of its own behind it (opened from the keyboard) takes the
+    // focus control as the anchor, and the root is placed as if clicked at
+    // the pop-up's top.
+    void popupStarted(const HookMouseEvent& pointer);
 
     HWND foreignPopup() const { return m_foreignPopup; }
     HWND anchorWindow() const { return m_anchorWindow; }
     void setForeignPopup(HWND window) { m_foreignPopup = window; }
-    void setAnchorWindow(HWND window) { m_anchorWindow = window; }
+    void setAnchorWindow(HWND window) { SetAnchor(window, AnchorSource::Kept); }
+
+    // How long after its right press a pop-up still counts as opened by it.
+    static constexpr DWORD kRightPressReachMs = 2000;
 
 private:
+    enum class AnchorSource { Kept, RightPress, InjectedRightPress, Focus };
+
     void CloseMenus();
+    void SetAnchor(HWND window, AnchorSource source);
+    // Whether the anchor is the right press that opened `popup`.
+    bool AnchorOpened(HWND popup);
 
     HookRoutingPort& m_port;
     HWND m_foreignPopup = nullptr;
     HWND m_anchorWindow = nullptr;
+    AnchorSource m_anchorSource = AnchorSource::Kept;
+    DWORD m_anchorPressedAt = 0;
     // A left press fell on the menus since they were shown.
     bool m_pressedOnMenu = false;
 };

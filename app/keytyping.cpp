@@ -11,7 +11,19 @@ DWORD WaitAfterKey(int n)
     return n <= 1 ? 40 : 70;
 }
 
-void TypeKeystrokes(HWND window, const std::string& text, bool pressEnter, TypingPort& port)
+namespace {
+
+TypingResult ResultOf(DWORD error)
+{
+    if (error == 0) return TypingResult::typed;
+    if (error == ERROR_INVALID_WINDOW_HANDLE) return TypingResult::windowGone;
+    if (error == ERROR_ACCESS_DENIED) return TypingResult::refused;
+    return TypingResult::failed;
+}
+
+}  // namespace
+
+TypingResult TypeKeystrokes(HWND window, const std::string& text, bool pressEnter, TypingPort& port)
 {
     port.wait(2);
     int keys = 0;
@@ -22,15 +34,15 @@ void TypeKeystrokes(HWND window, const std::string& text, bool pressEnter, Typin
         if (byte == '\r' || byte == '\t') {
             ++keys;
             port.wait(WaitBeforeKey(keys));
-            port.post(window, WM_KEYDOWN, byte);
+            if (const DWORD error = port.post(window, WM_KEYDOWN, byte)) return ResultOf(error);
             port.wait(WaitAfterKey(keys));
             // The key press and the character it makes, behind the others.
             port.settle(window, posted + 2);
             posted = 0;
         } else {
-            port.post(window, WM_CHAR, byte);
+            if (const DWORD error = port.post(window, WM_CHAR, byte)) return ResultOf(error);
             ++posted;
         }
     }
-    if (pressEnter) port.post(window, WM_KEYDOWN, VK_RETURN);
+    return pressEnter ? ResultOf(port.post(window, WM_KEYDOWN, VK_RETURN)) : TypingResult::typed;
 }

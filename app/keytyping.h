@@ -15,7 +15,9 @@
 class TypingPort {
 public:
     virtual void wait(DWORD milliseconds) = 0;
-    virtual void post(HWND window, UINT message, WPARAM character) = 0;
+    // 0 when the message was posted, else the system's error (a window of a
+    // program with higher rights refuses it with ERROR_ACCESS_DENIED).
+    virtual DWORD post(HWND window, UINT message, WPARAM character) = 0;
     // Returns once the target has taken at least `messages` of the messages
     // posted to it (or gave up waiting for it).
     virtual void settle(HWND window, int messages) = 0;
@@ -28,7 +30,18 @@ protected:
 DWORD WaitBeforeKey(int n);
 DWORD WaitAfterKey(int n);
 
+enum class TypingResult {
+    typed,
+    // The window is gone (closed while the menu was open).
+    windowGone,
+    // The window's program runs with higher rights than ours.
+    refused,
+    // Posting failed for another reason (the target's queue is full).
+    failed
+};
+
 // Types `text` into `window`: line feeds are skipped, carriage returns and
 // tabs are key presses, everything else characters; `pressEnter` adds a
-// final Return.
-void TypeKeystrokes(HWND window, const std::string& text, bool pressEnter, TypingPort& port);
+// final Return. Stops at the first message that cannot be posted: the rest
+// would be lost the same way.
+TypingResult TypeKeystrokes(HWND window, const std::string& text, bool pressEnter, TypingPort& port);

@@ -88,6 +88,7 @@ void CMainFrame::startHookReports()
 {
     if (m_installMenuProc != nullptr) m_installMenuProc(1, m_messageWindow.m_hWnd);
     if (m_menusEnabled == 0 && m_enableMenuProc != nullptr) m_enableMenuProc(0, m_messageWindow.m_hWnd);
+    m_reportsOn = m_menusEnabled != 0;
 }
 
 void CMainFrame::enqueueHookEvent(const HookMouseEvent& event)
@@ -102,6 +103,7 @@ bool CMainFrame::dequeueHookEvent(HookMouseEvent& event)
 
 void CMainFrame::ReleaseEngine()
 {
+    m_reportsOn = false;
     if (m_installMenuProc != nullptr) {
         m_installMenuProc(0, nullptr);
         m_installMenuProc = nullptr;
@@ -181,11 +183,16 @@ void CMainFrame::OnActivatePopup(WPARAM wParam, LPARAM lParam)
 
 void CMainFrame::OnShowNotice(UINT stringId, UINT style)
 {
+    OnShowMessage(stringId, style);
+    PostMessageA(m_hWnd, WM_COMMAND, MAKEWPARAM(ID_LOGIN, 0), 0);
+}
+
+void CMainFrame::OnShowMessage(UINT stringId, UINT style)
+{
     SetForegroundWindow(m_hWnd);
     AhLoadString(stringId, m_noticeText);
     CVantrelApp* app = VantrelApp();
     MessageBoxA(m_hWnd, m_noticeText.c_str(), app != nullptr ? app->m_appName.c_str() : "Vantrel", style);
-    PostMessageA(m_hWnd, WM_COMMAND, MAKEWPARAM(ID_LOGIN, 0), 0);
 }
 
 void CMainFrame::OnEnableMenu()
@@ -193,6 +200,7 @@ void CMainFrame::OnEnableMenu()
     if (m_enableMenuProc == nullptr) return;
     m_menusEnabled = m_menusEnabled != 0 ? 0 : 1;
     m_enableMenuProc(m_menusEnabled, m_messageWindow.m_hWnd);
+    m_reportsOn = m_menusEnabled != 0;
     if (CVantrelApp* app = VantrelApp()) app->WriteProfileInt("Settings", "Enable", m_menusEnabled);
 }
 
@@ -353,6 +361,9 @@ LRESULT CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 1;
     case FM_ACTIVATE_POPUP:
         OnActivatePopup(wParam, lParam);
+        return 1;
+    case FM_SHOW_MESSAGE:
+        OnShowMessage(static_cast<UINT>(wParam), static_cast<UINT>(lParam));
         return 1;
     default:
         return CWnd::OnMessage(message, wParam, lParam);

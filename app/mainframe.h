@@ -15,6 +15,7 @@
 
 #include <shldisp.h>
 
+#include <atomic>
 #include <string>
 
 class CMainFrame : public CWnd, public HookEventSink, public ProcessThreadOwner {
@@ -28,6 +29,7 @@ public:
     void enqueueHookEvent(const HookMouseEvent& event) override;
     bool dequeueHookEvent(HookMouseEvent& event) override;
     void startHookReports() override;
+    bool hookReportsOn() const override { return m_reportsOn.load(); }
 
     bool menusEnabled() const { return m_menusEnabled != 0; }
     // Any thread, after the login values are set: the worker loads the
@@ -54,6 +56,7 @@ private:
     void OnTrayMenu(WPARAM position);
     void OnActivatePopup(WPARAM wParam, LPARAM lParam);
     void OnShowNotice(UINT stringId, UINT style);
+    void OnShowMessage(UINT stringId, UINT style);
     void OnEnableMenu();
     void OnAbout();
     // Becomes the foreground window; when it cannot yet, posts `message`
@@ -67,6 +70,8 @@ private:
     HookSwitchProc m_enableMenuProc = nullptr;
     CMessageWnd m_messageWindow;
     int m_menusEnabled = 1;
+    // The library reports (installed and enabled); read by the worker.
+    std::atomic<bool> m_reportsOn{false};
     IShellDispatch* m_shellDispatch = nullptr;
     CProcessThread m_processThread;
     CSystemTray m_trayIcon;

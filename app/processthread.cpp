@@ -1,10 +1,9 @@
 #include "app/processthread.h"
 
-#include "accounts/descipher.h"
-#include "ahcommon/packet.h"
 #include "app/appmessages.h"
 #include "app/traymenu.h"
 #include "app/vantrelapp.h"
+#include "designer/logindlg.h"
 #include "framework/sentwait.h"
 #include "lang/resource.h"
 
@@ -27,6 +26,18 @@ const DWORD kPopupTimeout = 2;  // ms; a hung program must not hold the worker
 CVantrelApp* App()
 {
     return VantrelApp();
+}
+
+// On the worker, between its messages: only a post, so that the system's
+// notices cost the worker nothing until it takes them in turn.
+void CALLBACK PopupEventProc(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD)
+{
+    if (window == nullptr) return;
+    if (event == EVENT_SYSTEM_MENUPOPUPSTART) {
+        PostThreadMessageA(GetCurrentThreadId(), TM_POPUP_STARTED, 0, reinterpret_cast<LPARAM>(window));
+    } else if (event == EVENT_OBJECT_CREATE && object == OBJID_WINDOW && child == CHILDID_SELF) {
+        PostThreadMessageA(GetCurrentThreadId(), TM_WINDOW_CREATED, 0, reinterpret_cast<LPARAM>(window));
+    }
 }
 
 long long MicrosecondsSince(const LARGE_INTEGER& start)
@@ -68,6 +79,7 @@ bool CProcessThread::FirstestProcess()
     CVantrelApp* app = App();
     if (!initMenuWindows(app != nullptr ? app->appIcon : nullptr)) return false;
     m_owner->startHookReports();
+    InstallPopupHooks();
     m_router.setForeignPopup(nullptr);
     m_router.setAnchorWindow(nullptr);
     m_launcher.setShell(m_owner->shellDispatch());
@@ -80,8 +92,16 @@ void CProcessThread::Running()
 {
     MSG msg;
     for (;;) {
-        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-        if (got == 0 || got == -1) break;
+        if (m_watchedPopup != nullptr) {
+            // Messages first; between them, a look at the pop-up every millisecond.
+            MsgWaitForMultipleObjectsEx(0, nullptr, kPopupCheckMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+            CheckWatchedPopup();
+            if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) continue;
+            if (msg.message == WM_QUIT) break;
+        } else {
+            const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+            if (got == 0 || got == -1) break;
+        }
         if (msg.hwnd != nullptr) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
@@ -100,6 +120,13 @@ void CProcessThread::Running()
         case TM_LOGOUT:
             OnLogout();
             break;
+        case TM_POPUP_STARTED:
+            m_watchedPopup = nullptr;
+            PopupStarted();
+            break;
+        case TM_WINDOW_CREATED:
+            WatchPopup(reinterpret_cast<HWND>(msg.lParam));
+            break;
         default:
             break;
         }
@@ -108,6 +135,8 @@ void CProcessThread::Running()
 
 void CProcessThread::LastestProcess()
 {
+    RemovePopupHooks();
+    m_watchedPopup = nullptr;
     CloseRoot();
     KillThreadTimer(kTimerIdleLogout, 1);
     KillThreadTimer(kTimerHover, 1);
@@ -119,20 +148,97 @@ void CProcessThread::LastestProcess()
 
 void CProcessThread::TakeHookEvents()
 {
-    CVantrelApp* app = App();
-    const bool idleLogout = app != nullptr && app->loggedIn != 0 && app->autoLogoutMinutes > 0;
-    if (idleLogout) KillThreadTimer(kTimerIdleLogout, 1);
+    PauseIdleLogout();
     // One wake-up may find several events (or none: an earlier wake-up took
     // them); a stop request ends the batch after the current event.
     if (CheckKillEvent()) return;
+    RouteQueuedEvents();
+    ResumeIdleLogout();
+}
+
+void CProcessThread::RouteQueuedEvents()
+{
     while (m_owner->dequeueHookEvent(m_currentEvent)) {
         QueryPerformanceCounter(&m_eventTakenAt);
         ++m_eventsTaken;
         m_router.route(m_currentEvent);
         if (CheckKillEvent()) break;
     }
+}
+
+void CProcessThread::PauseIdleLogout()
+{
+    CVantrelApp* app = App();
+    if (app != nullptr && app->loggedIn != 0 && app->autoLogoutMinutes > 0) KillThreadTimer(kTimerIdleLogout, 1);
+}
+
+void CProcessThread::ResumeIdleLogout()
+{
+    CVantrelApp* app = App();
     if (app != nullptr && !rootWindow().isShown() && app->loggedIn != 0 && app->autoLogoutMinutes > 0)
         SetThreadTimer(kTimerIdleLogout, static_cast<UINT>(app->autoLogoutMinutes) * m_minute, 0);
+}
+
+void CProcessThread::PopupStarted()
+{
+    // As for a hook report: nothing while the engine is busy or the reports are off.
+    if (m_owner == nullptr || !engineReady() || !m_owner->hookReportsOn()) return;
+    PauseIdleLogout();
+    if (CheckKillEvent()) return;
+    // The right press that opened the pop-up may wait in the queue: it goes first.
+    RouteQueuedEvents();
+    POINT pointer;
+    if (!CheckKillEvent() && GetCursorPos(&pointer)) {
+        QueryPerformanceCounter(&m_eventTakenAt);
+        ++m_popupsStarted;
+        HookMouseEvent move = {};
+        move.message = WM_MOUSEMOVE;
+        move.x = pointer.x;
+        move.y = pointer.y;
+        move.window = static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(WindowFromPoint(pointer)));
+        m_router.popupStarted(move);
+    }
+    ResumeIdleLogout();
+}
+
+void CProcessThread::WatchPopup(HWND window)
+{
+    if (!isPopupClass(window)) return;
+    m_watchedPopup = window;
+    m_watchUntil = GetTickCount() + kPopupWatchMs;
+    CheckWatchedPopup();
+}
+
+void CProcessThread::CheckWatchedPopup()
+{
+    const HWND popup = m_watchedPopup;
+    if (popup == nullptr) return;
+    if (!IsWindow(popup) || static_cast<LONG>(GetTickCount() - m_watchUntil) > 0) {
+        m_watchedPopup = nullptr;
+    } else if (IsWindowVisible(popup)) {
+        m_watchedPopup = nullptr;
+        PopupStarted();
+    }
+}
+
+void CProcessThread::InstallPopupHooks()
+{
+    // Our own pop-ups (the tray menu) are none of the menus' business.
+    const DWORD flags = WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS;
+    m_popupStartHook = SetWinEventHook(EVENT_SYSTEM_MENUPOPUPSTART, EVENT_SYSTEM_MENUPOPUPSTART, nullptr,
+                                       &PopupEventProc, 0, 0, flags);
+    // Where pop-ups are not announced (Wine), a new pop-up menu window is
+    // watched until it shows.
+    m_windowCreatedHook =
+        SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr, &PopupEventProc, 0, 0, flags);
+}
+
+void CProcessThread::RemovePopupHooks()
+{
+    if (m_popupStartHook != nullptr) UnhookWinEvent(m_popupStartHook);
+    if (m_windowCreatedHook != nullptr) UnhookWinEvent(m_windowCreatedHook);
+    m_popupStartHook = nullptr;
+    m_windowCreatedHook = nullptr;
 }
 
 bool CProcessThread::engineReady() const
@@ -171,12 +277,29 @@ void CProcessThread::ExecuteItem(CMenuItem* item)
         const HWND popup = m_router.foreignPopup();
         if (popup != nullptr && IsWindow(popup)) dismissPopup(popup);
         const HWND anchor = m_router.anchorWindow();
-        if (anchor != nullptr && IsWindow(anchor)) TypeKeystrokes(anchor, item->keystrokes, item->pressEnter != 0, *this);
+        const bool typing = !item->keystrokes.empty() || item->pressEnter != 0;
+        if (anchor != nullptr && typing) {
+            const TypingResult typed = IsWindow(anchor)
+                                           ? TypeKeystrokes(anchor, item->keystrokes, item->pressEnter != 0, *this)
+                                           : TypingResult::windowGone;
+            if (typed != TypingResult::typed) ReportTypingFailure(typed);
+        }
         m_router.setAnchorWindow(nullptr);
         launcher().run(*item);
     }
     if (m_owner != nullptr && m_owner->frameWindow() != nullptr)
         PostMessageA(m_owner->frameWindow(), FM_SET_BUSY, 0, 0);
+}
+
+void CProcessThread::ReportTypingFailure(TypingResult result)
+{
+    // The user chose the item expecting its text: a silent failure would
+    // look like a text typed somewhere else.
+    const UINT text = result == TypingResult::refused      ? IDS_TYPING_REFUSED
+                      : result == TypingResult::windowGone ? IDS_TYPING_WINDOW_GONE
+                                                           : IDS_TYPING_FAILED;
+    if (m_owner != nullptr && m_owner->frameWindow() != nullptr)
+        PostMessageA(m_owner->frameWindow(), FM_SHOW_MESSAGE, text, MB_ICONEXCLAMATION);
 }
 
 UINT CProcessThread::CloseMenus()
@@ -242,17 +365,10 @@ void CProcessThread::StartupLoginCheck()
     app->loginMenuName = app->getProfileText("Settings", "Vantrel", "");
     app->loginUser = app->getProfileText("Settings", "User", "");
     app->loginPassword = app->getProfileText("Settings", "Password", "");
-    std::string key = app->getProfileText("Settings", "Des", "");
-    if (!key.empty()) {
-        if (key.size() % 2 != 0) key.pop_back();
-        const std::string bytes = Bit16ToBit8(key);
-        std::string text;
-        CDesCipher cipher;
-        // A key of one character, or one that fails the check, is dropped.
-        if (cipher.decipherPaddedString(kProgramKey, bytes, text) != 1 || text.size() < 2) text.clear();
-        key = text;
-    }
-    app->loginKey = key;
+    // Read as the login dialog reads it, so that every key the dialog
+    // remembers (one character too) is used; one that fails the check is
+    // dropped.
+    app->loginKey = DecodeRememberedKey(app->getProfileText("Settings", "Des", ""));
     int minutes = static_cast<int>(app->GetProfileInt("Settings", "AutoLogoutMin", 0));
     if (minutes < 0) minutes = 0;
     if (minutes > 99) minutes = 99;
@@ -397,6 +513,32 @@ bool CProcessThread::isVisible(HWND window)
     return window != nullptr && IsWindowVisible(window);
 }
 
+bool CProcessThread::windowRect(HWND window, RECT& rect)
+{
+    return window != nullptr && GetWindowRect(window, &rect) != FALSE;
+}
+
+bool CProcessThread::sameThread(HWND first, HWND second)
+{
+    const DWORD thread = GetWindowThreadProcessId(first, nullptr);
+    return thread != 0 && thread == GetWindowThreadProcessId(second, nullptr);
+}
+
+HWND CProcessThread::focusWindow()
+{
+    const HWND foreground = GetForegroundWindow();
+    if (foreground == nullptr) return nullptr;
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(foreground, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+DWORD CProcessThread::now()
+{
+    return GetTickCount();
+}
+
 bool CProcessThread::menusShown()
 {
     return rootWindow().isShown();
@@ -452,9 +594,11 @@ void CProcessThread::wait(DWORD milliseconds)
     Sleep(milliseconds);
 }
 
-void CProcessThread::post(HWND window, UINT message, WPARAM character)
+DWORD CProcessThread::post(HWND window, UINT message, WPARAM character)
 {
-    PostMessageA(window, message, character, 1);
+    if (PostMessageA(window, message, character, 1)) return 0;
+    const DWORD error = GetLastError();
+    return error != 0 ? error : ERROR_GEN_FAILURE;
 }
 
 void CProcessThread::settle(HWND window, int messages)

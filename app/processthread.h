@@ -35,6 +35,9 @@ public:
     virtual bool dialogOpen() const { return false; }
     virtual void requestLogout() {}
     virtual void requestLogin() {}
+    // Whether the hook library reports now: a pop-up that starts while it
+    // does not (menus turned off, shutting down) opens nothing.
+    virtual bool hookReportsOn() const { return true; }
 
 protected:
     ~ProcessThreadOwner() = default;
@@ -44,6 +47,11 @@ protected:
 const UINT kTimerHover = 1;       // the submenu delay
 const UINT kTimerIdleLogout = 4;  // the idle time-out
 const UINT kTimerStartup = 6;     // the start-up login check, 130 ms after start
+
+// A pop-up menu window that was created is looked at this often until it
+// shows, for this long at most (where the system does not announce pop-ups).
+const DWORD kPopupCheckMs = 1;
+const DWORD kPopupWatchMs = 500;
 
 class CProcessThread : public CSimpleThread, public CMenuWndHost, private HookRoutingPort, private TypingPort {
 public:
@@ -67,6 +75,8 @@ public:
     // Microseconds from taking the event that opened the root menu off the
     // queue to the root window shown (the last time it opened).
     long long lastShowMicroseconds() const { return m_lastShowMicros.load(); }
+    // Pop-up starts routed so far, announced or seen showing.
+    unsigned popupsStarted() const { return m_popupsStarted.load(); }
     // How long one idle minute lasts; set before Open.
     void setMinuteMilliseconds(UINT milliseconds) { m_minute = milliseconds; }
     // The tree the menus show; tests read it while the worker waits.
@@ -94,6 +104,15 @@ protected:
 
 private:
     void TakeHookEvents();
+    void RouteQueuedEvents();
+    void PauseIdleLogout();
+    void ResumeIdleLogout();
+    // Routes the start of a pop-up as a move at the pointer's position.
+    void PopupStarted();
+    void WatchPopup(HWND window);
+    void CheckWatchedPopup();
+    void InstallPopupHooks();
+    void RemovePopupHooks();
     void ExecuteItem(CMenuItem* item);
     UINT CloseMenus();
     void OnLogin();
@@ -110,6 +129,10 @@ private:
     bool isMenuWindow(HWND window) override;
     bool isWindow(HWND window) override;
     bool isVisible(HWND window) override;
+    bool windowRect(HWND window, RECT& rect) override;
+    bool sameThread(HWND first, HWND second) override;
+    HWND focusWindow() override;
+    DWORD now() override;
     bool menusShown() override;
     void closeMenus() override;
     bool showRoot(HWND anchor, HWND popup, int x, int y) override;
@@ -120,7 +143,9 @@ private:
 
     // TypingPort
     void wait(DWORD milliseconds) override;
-    void post(HWND window, UINT message, WPARAM character) override;
+    DWORD post(HWND window, UINT message, WPARAM character) override;
+    // Tells the user, through the frame, why an item's text was not typed.
+    void ReportTypingFailure(TypingResult result);
     void settle(HWND window, int messages) override;
 
     HANDLE m_menusClosedEvent;
@@ -133,4 +158,12 @@ private:
     std::atomic<unsigned> m_eventsTaken{0};
     LARGE_INTEGER m_eventTakenAt = {};
     std::atomic<long long> m_lastShowMicros{-1};
+    std::atomic<unsigned> m_popupsStarted{0};
+    // The system's announcements of other programs' pop-up menus and window
+    // creations; null where it has none.
+    HWINEVENTHOOK m_popupStartHook = nullptr;
+    HWINEVENTHOOK m_windowCreatedHook = nullptr;
+    // A pop-up menu window created but not yet shown, and until when to wait.
+    HWND m_watchedPopup = nullptr;
+    DWORD m_watchUntil = 0;
 };

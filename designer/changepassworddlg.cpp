@@ -15,12 +15,13 @@ void CChangePasswordDlg::OnOK()
     }
     const LoginValues login = m_host.currentLogin();
     CAccountFile accounts;
-    if (!accounts.load(login.file) || !accounts.select(login.menuName, login.user, login.password) ||
+    if (!accounts.loadForUpdate(login.file) || !accounts.select(login.menuName, login.user, login.password) ||
         !accounts.changePassword(login.user, login.password, newPassword) || !accounts.save()) {
         accounts.close();
         Message(IDS_UPDATE_FILE_FAILED, MB_OK, login.file);
         return;
     }
     accounts.close();
+    LoggedInAccountChanged(m_host, login.user, newPassword);
     Finish(IDOK);
 }

@@ -29,6 +29,10 @@ public:
 
     virtual bool loggedIn() const = 0;
     virtual LoginValues currentLogin() const = 0;
+    // The logged-in account now has this name and password in its menu
+    // file; the login values take them, so that the session goes on
+    // matching the file.
+    virtual void setLoginAccount(const std::string& user, const std::string& password) = 0;
     // True once after a login whose item key could not decipher the menu.
     virtual bool takeDecryptFailed() = 0;
     virtual void setAutoLogoutMinutes(int minutes) = 0;
@@ -53,6 +57,13 @@ public:
 protected:
     ~CDialogHost() = default;
 };
+
+// After the logged-in account was renamed or given a new password in its
+// menu file: the host's login values take the new name and password, and
+// so does the remembered login in the settings when it is this account
+// (the password only when it is remembered), so that the next automatic
+// login still matches.
+void LoggedInAccountChanged(CDialogHost& host, const std::string& user, const std::string& password);
 
 // The text of string resource `stringId` with its first and second "%s"
 // replaced; the arguments are inserted as they are, never interpreted.

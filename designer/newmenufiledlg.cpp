@@ -77,7 +77,7 @@ void CNewMenuFileDlg::OnOK()
             return;
         }
     } else {
-        if (!accounts.load(path)) {
+        if (!accounts.loadForUpdate(path)) {
             Message(IDS_LOAD_FILE_FAILED, MB_ICONERROR, path);
             return;
         }

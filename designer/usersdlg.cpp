@@ -1,5 +1,6 @@
 #include "designer/usersdlg.h"
 
+#include "accounts/userrules.h"
 #include "lang/resource.h"
 
 #include <commctrl.h>
@@ -18,7 +19,7 @@ CUsersDlg::CUsersDlg(CDialogHost& host)
 
 const char* CUsersDlg::RightsText(const std::string& rights)
 {
-    return rights.find('w') == std::string::npos ? "Read-Only" : "Read-Write";
+    return HasWriteRights(rights) ? "Read-Write" : "Read-Only";
 }
 
 INT_PTR CUsersDlg::Run(HWND parent)
@@ -28,22 +29,21 @@ INT_PTR CUsersDlg::Run(HWND parent)
         return -1;
     }
     const LoginValues login = m_host.currentLogin();
-    m_accounts.close();
-    const bool writer = m_accounts.load(login.file) &&
-                        m_accounts.select(login.menuName, login.user, login.password) &&
-                        m_accounts.findUser(login.user) && m_accounts.currentUser() != nullptr &&
-                        m_accounts.currentUser()->rights.find('w') != std::string::npos;
+    CAccountFile accounts;
+    const bool writer = accounts.load(login.file) &&
+                        accounts.select(login.menuName, login.user, login.password) &&
+                        accounts.currentUser() != nullptr && HasWriteRights(accounts.currentUser()->rights);
     if (!writer) {
-        m_accounts.close();
+        accounts.close();
         m_host.showMessage(parent, IDS_LOAD_FILE_FAILED, MB_ICONSTOP, login.file);
         return -1;
     }
-    const INT_PTR result = DoModal(parent);
-    m_accounts.close();
-    return result;
+    m_users = accounts.currentRecord()->users;
+    accounts.close();
+    return DoModal(parent);
 }
 
-int CUsersDlg::AddRow(const CUserEntry& user)
+void CUsersDlg::AddRow(const CUserEntry& user)
 {
     // The control sorts by itself where the system supports it; the index
     // asked for keeps the order where it does not.
@@ -52,7 +52,6 @@ int CUsersDlg::AddRow(const CUserEntry& user)
     while (at < count && lstrcmpiA(m_rows.GetItemText(at, 0).c_str(), user.userName.c_str()) <= 0) ++at;
     const int row = m_rows.InsertItem(at, user.userName);
     if (row >= 0) m_rows.SetItemText(row, 1, RightsText(user.rights));
-    return row;
 }
 
 BOOL CUsersDlg::OnInitDialog()
@@ -89,50 +88,71 @@ BOOL CUsersDlg::OnInitDialog()
     m_rows.InsertColumn(0, FormatStringResource(IDS_USERS_COLUMN_NAME), columnWidth);
     m_rows.InsertColumn(1, FormatStringResource(IDS_USERS_COLUMN_RIGHTS), columnWidth);
 
-    if (CAccountRecord* record = m_accounts.currentRecord())
-        for (const CUserEntry& user : record->users) AddRow(user);
+    ShowUsers(std::string());
     SetFocus(list);
     return FALSE;
 }
 
-bool CUsersDlg::SelectLogin()
+void CUsersDlg::ShowUsers(const std::string& selectName)
+{
+    m_rows.DeleteAllItems();
+    for (const CUserEntry& user : m_users) AddRow(user);
+    if (selectName.empty()) return;
+    for (int row = 0; row < m_rows.GetItemCount(); ++row) {
+        if (m_rows.GetItemText(row, 0) == selectName) {
+            m_rows.SelectItem(row);
+            return;
+        }
+    }
+}
+
+CUsersDlg::Refusal CUsersDlg::UpdateFailed() const
+{
+    return {IDS_UPDATE_FILE_FAILED, MB_OK, m_host.currentLogin().file};
+}
+
+bool CUsersDlg::Transact(const Change& change, const std::string& selectName)
 {
     const LoginValues login = m_host.currentLogin();
-    if (m_accounts.select(login.menuName, login.user, login.password)) return true;
-    ReportUpdateFailed();
-    return false;
-}
-
-void CUsersDlg::ReportUpdateFailed()
-{
-    Message(IDS_UPDATE_FILE_FAILED, MB_OK, m_host.currentLogin().file);
-}
-
-bool CUsersDlg::Commit()
-{
-    if (m_accounts.save()) return true;
-    m_accounts.close();
-    m_accounts.load(m_host.currentLogin().file);
-    ReportUpdateFailed();
-    return false;
+    CAccountFile accounts;
+    Refusal refusal = {0, 0, std::string()};
+    std::list<CUserEntry> saved;
+    if (!accounts.loadForUpdate(login.file) || !accounts.select(login.menuName, login.user, login.password) ||
+        accounts.currentUser() == nullptr || !HasWriteRights(accounts.currentUser()->rights)) {
+        refusal = UpdateFailed();
+    } else {
+        refusal = change(accounts, *accounts.currentUser());
+        if (refusal.id == 0) {
+            saved = accounts.currentRecord()->users;
+            if (!accounts.save()) refusal = UpdateFailed();
+        }
+    }
+    // Nothing is shown while the file is held: every login waits for it.
+    accounts.close();
+    if (refusal.id != 0) {
+        Message(refusal.id, refusal.style, refusal.text);
+        return false;
+    }
+    m_users.swap(saved);
+    ShowUsers(selectName);
+    return true;
 }
 
 void CUsersDlg::OnAddUser()
 {
     if (newUserDialog.DoModal(m_hWnd) != IDOK) return;
-    if (!SelectLogin()) return;
-    const std::string& name = newUserDialog.userName;
-    for (const CUserEntry& user : m_accounts.currentRecord()->users) {
-        if (user.userName == name) {
-            Message(IDS_USER_EXISTS, MB_ICONEXCLAMATION, name);
-            return;
-        }
-    }
+    const std::string name = newUserDialog.userName;
+    const std::string password = newUserDialog.password;
     const std::string rights = newUserDialog.readOnly ? "r" : "rw";
-    m_accounts.addUser(name, newUserDialog.password, rights);
-    if (!Commit()) return;
-    const int row = AddRow(CUserEntry(name, std::string(), rights));
-    if (row >= 0) m_rows.SelectItem(row);
+    Transact(
+        [&](CAccountFile& accounts, CUserEntry&) -> Refusal {
+            for (const CUserEntry& user : accounts.currentRecord()->users) {
+                if (user.userName == name) return {IDS_USER_EXISTS, MB_ICONEXCLAMATION, name};
+            }
+            if (!accounts.addUser(name, password, rights)) return UpdateFailed();
+            return {0, 0, std::string()};
+        },
+        name);
 }
 
 void CUsersDlg::OnDeleteUser()
@@ -141,10 +161,21 @@ void CUsersDlg::OnDeleteUser()
     if (row < 0) return;
     std::string name = m_rows.GetItemText(row, 0);
     if (name.size() > kMaxNameLength) name.resize(kMaxNameLength);
-    if (!SelectLogin()) return;
-    m_accounts.deleteUser(name);
-    if (!Commit()) return;
-    m_rows.DeleteItem(row);
+    // Refused at once when the list already shows it, and again on what the
+    // file holds when the change is made.
+    if (RemovesLastWriter(m_users, name, nullptr)) {
+        Message(IDS_LAST_WRITER, MB_ICONEXCLAMATION, name);
+        return;
+    }
+    if (Message(IDS_ASK_DELETE_USER, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, name) != IDYES) return;
+    Transact(
+        [&](CAccountFile& accounts, CUserEntry&) -> Refusal {
+            if (RemovesLastWriter(accounts.currentRecord()->users, name, nullptr))
+                return {IDS_LAST_WRITER, MB_ICONEXCLAMATION, name};
+            if (!accounts.deleteUser(name)) return UpdateFailed();
+            return {0, 0, std::string()};
+        },
+        std::string());
 }
 
 void CUsersDlg::OnEditUser()
@@ -160,45 +191,48 @@ void CUsersDlg::OnEditUser()
     propertiesDialog.userName = oldName;
     propertiesDialog.readOnly = readOnly;
     if (propertiesDialog.DoModal(m_hWnd) != IDOK) return;
-    if (!SelectLogin()) return;
-    const std::string& newName = propertiesDialog.userName;
-    // A second account of the same name could never be told apart.
-    if (newName != oldName) {
-        for (const CUserEntry& user : m_accounts.currentRecord()->users) {
-            if (user.userName == newName) {
-                Message(IDS_USER_EXISTS, MB_ICONEXCLAMATION, newName);
-                return;
+    const std::string newName = propertiesDialog.userName;
+    const std::string rights = propertiesDialog.readOnly ? "r" : "rw";
+    bool loggedInRenamed = false;
+    const bool changed = Transact(
+        [&](CAccountFile& accounts, CUserEntry& loggedIn) -> Refusal {
+            const std::list<CUserEntry>& users = accounts.currentRecord()->users;
+            // A second account of the same name could never be told apart.
+            if (newName != oldName) {
+                for (const CUserEntry& user : users) {
+                    if (user.userName == newName) return {IDS_USER_EXISTS, MB_ICONEXCLAMATION, newName};
+                }
             }
-        }
-    }
-    if (!m_accounts.findUser(oldName) || m_accounts.currentUser() == nullptr) {
-        ReportUpdateFailed();
-        return;
-    }
-    CUserEntry* user = m_accounts.currentUser();
-    user->userName = newName;
-    user->rights = propertiesDialog.readOnly ? "r" : "rw";
-    const std::string rights = user->rights;
-    if (!Commit()) return;
-    // The list keeps its rows sorted: put the row back where its name goes.
-    m_rows.DeleteItem(row);
-    const int moved = AddRow(CUserEntry(newName, std::string(), rights));
-    if (moved >= 0) m_rows.SelectItem(moved);
+            if (RemovesLastWriter(users, oldName, &rights)) return {IDS_LAST_WRITER, MB_ICONEXCLAMATION, oldName};
+            if (!accounts.findUser(oldName) || accounts.currentUser() == nullptr) return UpdateFailed();
+            CUserEntry* user = accounts.currentUser();
+            loggedInRenamed = user == &loggedIn && newName != oldName;
+            user->userName = newName;
+            user->rights = rights;
+            return {0, 0, std::string()};
+        },
+        newName);
+    if (changed && loggedInRenamed) LoggedInAccountChanged(m_host, newName, m_host.currentLogin().password);
 }
 
 void CUsersDlg::OnSetPassword()
 {
     const int row = m_rows.GetSelectedItem();
     if (row < 0) return;
-    passwordDialog.userName = m_rows.GetItemText(row, 0);
+    const std::string name = m_rows.GetItemText(row, 0);
+    passwordDialog.userName = name;
     if (passwordDialog.DoModal(m_hWnd) != IDOK) return;
-    if (!SelectLogin()) return;
-    if (!m_accounts.findUser(passwordDialog.userName) || m_accounts.currentUser() == nullptr) {
-        ReportUpdateFailed();
-        return;
-    }
-    m_accounts.currentUser()->password = passwordDialog.password;
-    Commit();
+    const std::string password = passwordDialog.password;
+    bool loggedInChanged = false;
+    const bool changed = Transact(
+        [&](CAccountFile& accounts, CUserEntry& loggedIn) -> Refusal {
+            if (!accounts.findUser(name) || accounts.currentUser() == nullptr) return UpdateFailed();
+            loggedInChanged = accounts.currentUser() == &loggedIn;
+            accounts.currentUser()->setPassword(password);
+            return {0, 0, std::string()};
+        },
+        name);
+    if (changed && loggedInChanged) LoggedInAccountChanged(m_host, m_host.currentLogin().user, password);
 }
 
 bool CUsersDlg::OnCommand(UINT id, UINT, HWND)

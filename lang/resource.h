@@ -199,3 +199,8 @@
 #define IDS_ITEM_KEY_TOO_LONG       58131
 #define IDS_ASK_SAVE_CHANGES        58133
 #define IDS_USER_NAME_TOO_SHORT     58135
+#define IDS_LAST_WRITER             58136   // %s = user name
+#define IDS_ASK_DELETE_USER         58137   // %s = user name
+#define IDS_TYPING_REFUSED          58138
+#define IDS_TYPING_WINDOW_GONE      58139
+#define IDS_TYPING_FAILED           58140

@@ -160,6 +160,10 @@ public:
     // returns. False with `error` filled in on failure.
     static bool Rename(const char* source, const char* target, CAhFileException* error = nullptr);
     static bool Remove(const char* fileName, CAhFileException* error = nullptr);
+    // Has the entries of the folder that holds `fileName` on the disk (a
+    // new file's name, a rename), so that they outlast a crash. Windows
+    // commits them with the file's own data.
+    static bool FlushFolderOf(const char* fileName, CAhFileException* error = nullptr);
     // The full (absolute) form of `fileName`.
     static std::string FullPath(const char* fileName);
 

@@ -301,15 +301,24 @@ bool CAhFile::Rename(const char* source, const char* target, CAhFileException* e
         return false;
     }
     // The rename itself reaches the disk with the folder's entry.
-    std::string folder(target);
+    FlushFolderOf(target);
+    return true;
+}
+
+bool CAhFile::FlushFolderOf(const char* fileName, CAhFileException* error)
+{
+    std::string folder(fileName != nullptr ? fileName : "");
     const auto slash = folder.find_last_of('/');
     folder = slash == std::string::npos ? "." : slash == 0 ? "/" : folder.substr(0, slash);
     const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        fsync(dir);
-        ::close(dir);
+    const bool flushed = dir >= 0 && fsync(dir) == 0;
+    const int osError = errno;
+    if (dir >= 0) ::close(dir);
+    if (!flushed && error != nullptr) {
+        *error = CAhFileException(CAhFileException::OsErrorToCause(osError), osError,
+                                  fileName != nullptr ? fileName : "");
     }
-    return true;
+    return flushed;
 }
 
 bool CAhFile::Remove(const char* fileName, CAhFileException* error)

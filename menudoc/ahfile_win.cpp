@@ -263,6 +263,11 @@ bool CAhFile::Rename(const char* source, const char* target, CAhFileException* e
     return false;
 }
 
+bool CAhFile::FlushFolderOf(const char*, CAhFileException*)
+{
+    return true;
+}
+
 bool CAhFile::Remove(const char* fileName, CAhFileException* error)
 {
     if (DeleteFileA(fileName)) return true;

@@ -112,11 +112,17 @@ bool CMenuDocument::save(const std::string& path, const std::string& menuName, c
                          const std::string& password, const ItemKey& itemKey)
 {
     accountFile.close();
-    if (!accountFile.load(path) || !accountFile.select(menuName, userName, password)) return false;
+    // Held from reading to writing, so that no other save falls in between.
+    if (!accountFile.loadForUpdate(path) || !accountFile.select(menuName, userName, password)) {
+        accountFile.close();
+        return false;
+    }
     std::string body;
     if (rootMenu != nullptr) rootMenu->appendBody(body, itemKey);
     accountFile.currentRecord()->setBody(std::move(body));
-    return accountFile.save() == 1;
+    const bool saved = accountFile.save() == 1;
+    accountFile.close();
+    return saved;
 }
 
 void CMenuDocument::close()

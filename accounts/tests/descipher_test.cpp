@@ -142,6 +142,36 @@ TEST(DesCipherTest, TextFormRoundTripsAndRejectsInconsistentValues)
     EXPECT_EQ("", cipher.decipherText("short"));
 }
 
+TEST(DesCipherTest, TextFormTellsAnEmptyTextFromAValueThatDoesNotDecipher)
+{
+    CDesCipher cipher;
+    const auto enciphered = [&cipher](std::string plain) {
+        cipher.encipherBlocks(kProgramKey, Data(plain), static_cast<int>(plain.size() / 8));
+        return plain;
+    };
+    const struct {
+        const char* what;
+        std::string value;
+        int result;
+        std::string text;
+    } cases[] = {
+        {"empty text", cipher.encipherText(""), 1, ""},
+        {"five blocks of filler", enciphered(std::string(40, '\xEF')), 1, ""},
+        {"text", cipher.encipherText("pw"), 1, "pw"},
+        {"odd count", enciphered("ABC\xA0\xA1\xA2\xA3\xA4"), 0, ""},
+        {"not hexadecimal", enciphered("4G\xA0\xA1\xA2\xA3\xA4\xA5"), 0, ""},
+        {"partial block after the text", cipher.encipherText("pw") + "x", 1, "pw"},
+        {"no whole block", "short", 0, ""},
+        {"nothing", "", 0, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string text = "stale";
+        EXPECT_EQ(c.result, cipher.decipherText(c.value, text));
+        EXPECT_EQ(c.text, text);
+    }
+}
+
 TEST(DesCipherTest, ByteFormAddsOneToEightFillerBytes)
 {
     CDesCipher cipher;

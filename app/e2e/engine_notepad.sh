@@ -1,7 +1,7 @@
 #!/bin/bash
 # The run-time engine with Wine's notepad as the other program: the program
 # logs in at start-up from the registry; a right click in notepad opens its
-# pop-up menu and the next move shows our root menu against it; hovering
+# pop-up menu and our root menu shows against it at once; hovering
 # opens the submenu; clicking a leaf types its keystrokes into notepad; a
 # left click elsewhere closes our menu.
 source "$(dirname "$0")/../../tests/e2e/lib.sh"

@@ -27,17 +27,12 @@ menu_windows() { ctl count CMenuWnd; }
 has_menus() { [ "$(menu_windows)" = "$1" ]; }
 popup_open() { ctl popup >/dev/null; }
 
-# open_root: right click in notepad's text, wait for its pop-up, then move
-# the mouse until our root menu shows against it.
+# open_root: right click in notepad's text; its pop-up and our root menu
+# against it show with the mouse held still.
 open_root() {
     xdotool mousemove --window "$NOTEPAD_WIN" 200 150 click 3
     wait_for 15 "notepad's pop-up menu" popup_open
-    local deadline=$((SECONDS + 15))
-    until has_menus 1; do
-        [ $SECONDS -lt $deadline ] || fail "our root menu did not show"
-        xdotool mousemove_relative 1 1
-        sleep 0.2
-    done
+    wait_for 15 "our root menu, the mouse still" has_menus 1
 }
 
 # rest_at X Y: moves there as a hand would, in two small steps.

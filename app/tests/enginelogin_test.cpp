@@ -35,8 +35,8 @@ std::string TempFile(const char* name)
 }
 
 // A menu file with the menu "Office" for a writer and a reader; its second
-// item's keystrokes are enciphered with kItemKey.
-void WriteMenuFile(const std::string& path)
+// item's keystrokes are enciphered with `itemKey`.
+void WriteMenuFile(const std::string& path, const char* itemKey = kItemKey)
 {
     CMenuDocument doc;
     CMenuList* root = doc.newMenu(nullptr);
@@ -48,7 +48,7 @@ void WriteMenuFile(const std::string& path)
     secret->caption = "Secret";
     secret->keystrokes = "s3cret";
     secret->keysEnciphered = 1;
-    const std::string body = root->toBody(ItemKey(kItemKey));
+    const std::string body = root->toBody(ItemKey(itemKey));
     doc.deleteMenu(root);
 
     CAccountFile file;
@@ -342,16 +342,18 @@ TEST_F(EngineLogin, StartupLoginReadsTheSavedValuesAndDeciphersTheSavedKey)
         int minutes;
         std::string key;  // as handed to the login request
         int minutesAfter;
+        const char* menuKey;  // the key the menu's texts are enciphered with
     };
     const Case cases[] = {
-        {"saved key", EncodeRememberedKey(kItemKey), 5, kItemKey, 5},
-        {"odd digit dropped", EncodeRememberedKey(kItemKey) + "7", 150, kItemKey, 99},
-        {"one-character key dropped", EncodeRememberedKey("k"), -3, "", 0},
-        {"key that fails the check", std::string(16, '0'), 0, "", 0},
-        {"no saved key", "", 1, "", 1},
+        {"saved key", EncodeRememberedKey(kItemKey), 5, kItemKey, 5, kItemKey},
+        {"odd digit dropped", EncodeRememberedKey(kItemKey) + "7", 150, kItemKey, 99, kItemKey},
+        {"one-character key, as the login dialog remembers it", EncodeRememberedKey("k"), -3, "k", 0, "k"},
+        {"key that fails the check", std::string(16, '0'), 0, "", 0, kItemKey},
+        {"no saved key", "", 1, "", 1, kItemKey},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
+        WriteMenuFile(file, c.menuKey);
         CVantrelApp* app = VantrelApp();
         app->WriteProfileInt("Settings", "AutoEnter", 1);
         app->WriteProfileString("Settings", "File", file.c_str());
@@ -375,7 +377,7 @@ TEST_F(EngineLogin, StartupLoginReadsTheSavedValuesAndDeciphersTheSavedKey)
         // A login with what it read (the key made 8 bytes as the frame does)
         // opens the menu only with the right key.
         LogIn(app->loginFile, app->loginMenuName, app->loginUser, app->loginPassword, app->loginKey);
-        EXPECT_EQ(app->loggedIn.load(), c.key == kItemKey ? 1 : 0);
+        EXPECT_EQ(app->loggedIn.load(), c.key == c.menuKey ? 1 : 0);
         EXPECT_EQ(frame.loginRequests.load(), 1);
     }
 }

@@ -185,4 +185,30 @@ TEST_F(FrameDialogs, LoginHandsTheFiveValuesOverWithAnEightByteKey)
     dialogs.script = nullptr;
 }
 
+TEST_F(FrameDialogs, ChangingTheOwnPasswordKeepsTheLoginAndTheRememberedPasswordMatching)
+{
+    MakeFile(file, {"Main"});
+    CVantrelApp* app = VantrelApp();
+    app->WriteProfileString("Settings", "File", file.c_str());
+    app->WriteProfileString("Settings", "Vantrel", "Main");
+    app->WriteProfileString("Settings", "User", "admin");
+    app->WriteProfileString("Settings", "Password", "");
+    app->WriteProfileInt("Settings", "Remember", 1);
+    dialogs.script = [](HWND d) {
+        SetDlgItemTextA(d, IDC_NEW_PASSWORD, "pw");
+        SetDlgItemTextA(d, IDC_CONFIRM_PASSWORD, "pw");
+        SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    };
+    dialogs.OnChangePassword();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(app->loginUser, "admin");
+    EXPECT_EQ(app->loginPassword, "pw");
+    EXPECT_EQ(app->getProfileText("Settings", "Password", ""), "pw");
+
+    // The users dialog still finds the login in the file.
+    dialogs.script = [](HWND) {};
+    dialogs.OnUsers();
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
 }  // namespace

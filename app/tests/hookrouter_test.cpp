@@ -20,6 +20,7 @@ const HWND kOther = W(0x200);     // another program's window
 const HWND kPopup = W(0x300);     // the foreign pop-up menu
 const HWND kPopup2 = W(0x310);    // a second pop-up
 const HWND kRootMenu = W(0x400);  // our root menu window
+const HWND kFocus = W(0x110);     // the control with the keyboard focus, beside kEdit
 
 class FakePort : public HookRoutingPort {
 public:
@@ -28,6 +29,16 @@ public:
     bool isMenuWindow(HWND window) override { return shown && window == kRootMenu; }
     bool isWindow(HWND window) override { return gone.count(window) == 0; }
     bool isVisible(HWND window) override { return window != popup || popupVisible; }
+    bool windowRect(HWND window, RECT& rect) override
+    {
+        if (window != popup) return false;
+        rect = popupRect;
+        return true;
+    }
+    // kOther belongs to another program; the rest to the one with the pop-up.
+    bool sameThread(HWND first, HWND second) override { return (first == kOther) == (second == kOther); }
+    HWND focusWindow() override { return focus; }
+    DWORD now() override { return clock; }
     bool menusShown() override { return shown; }
     void closeMenus() override
     {
@@ -56,6 +67,9 @@ public:
 
     HWND popup = nullptr;
     bool popupVisible = true;
+    RECT popupRect = {200, 300, 360, 420};
+    HWND focus = kFocus;
+    DWORD clock = 1000;
     bool shown = false;
     bool showSucceeds = true;
     std::set<HWND> gone;
@@ -81,6 +95,11 @@ protected:
     void Route(UINT message, HWND window, int x = 10, int y = 20, UINT flag = 0)
     {
         router.route(Event(message, window, x, y, flag));
+    }
+    // The system says a pop-up started; the pointer is at x, y over `window`.
+    void PopupStarted(HWND window = kEdit, int x = 30, int y = 40)
+    {
+        router.popupStarted(Event(WM_MOUSEMOVE, window, x, y));
     }
     // Right press in the edit window, its program's pop-up opens, one move.
     void OpenMenus()
@@ -229,6 +248,104 @@ TEST_F(HookRouterTest, TheMenusFollowThePopup)
     Route(WM_MOUSEMOVE, kEdit);
     EXPECT_EQ(std::vector<std::string>({"close"}), port.log);
     EXPECT_FALSE(port.shown);
+}
+
+TEST_F(HookRouterTest, APopupStartOpensTheMenusForTheRightPressBehindItWithoutAMove)
+{
+    Route(WM_RBUTTONDOWN, kEdit, 30, 40);
+    port.clock += 40;
+    port.popup = kPopup;
+    PopupStarted(kPopup, 30, 40);
+    ASSERT_TRUE(port.shown);
+    EXPECT_EQ(kEdit, port.showAnchor);
+    EXPECT_EQ(kPopup, port.showPopup);
+    EXPECT_EQ(std::vector<std::string>({"show 30,40"}), port.log);
+    EXPECT_EQ(kEdit, router.anchorWindow());
+}
+
+TEST_F(HookRouterTest, APopupWithNoRightPressBehindItTakesTheFocusControlAndIsClickedAtItsTop)
+{
+    struct Case {
+        const char* name;
+        HWND pressed;      // the window of an earlier right press, or null
+        DWORD pressedAgo;  // ms before the pop-up started
+        bool pressedGone;
+    };
+    const Case cases[] = {
+        {"no right press at all", nullptr, 0, false},
+        {"a right press in another program", kOther, 40, false},
+        {"a right press that opened nothing, long before", kEdit, CHookRouter::kRightPressReachMs + 1, false},
+        {"a right press on a window since destroyed", kEdit, 40, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakePort fresh;
+        port = fresh;
+        CHookRouter keyboardRouter(port);
+        if (c.pressed != nullptr) keyboardRouter.route(Event(WM_RBUTTONDOWN, c.pressed, 30, 40));
+        port.clock += c.pressedAgo;
+        if (c.pressedGone) port.gone.insert(c.pressed);
+        port.popup = kPopup;
+        keyboardRouter.popupStarted(Event(WM_MOUSEMOVE, kOther, 900, 700));
+        ASSERT_TRUE(port.shown);
+        EXPECT_EQ(kFocus, port.showAnchor);
+        EXPECT_EQ(kFocus, keyboardRouter.anchorWindow());
+        // The pop-up's top (300) stands for the click.
+        EXPECT_EQ(std::vector<std::string>({"show 900,300"}), port.log);
+    }
+}
+
+TEST_F(HookRouterTest, APopupStartOpensNothingWhenItCannotAttach)
+{
+    // No control has the focus and no right press was made.
+    port.focus = nullptr;
+    port.popup = kPopup;
+    PopupStarted();
+    EXPECT_FALSE(port.shown);
+
+    // The pop-up closed before its start was handled.
+    port.focus = kFocus;
+    Route(WM_RBUTTONDOWN, kEdit);
+    port.popup = nullptr;
+    PopupStarted();
+    EXPECT_FALSE(port.shown);
+    EXPECT_EQ(kEdit, router.anchorWindow());
+
+    // It is there but no longer visible.
+    port.popup = kPopup;
+    port.popupVisible = false;
+    PopupStarted();
+    EXPECT_FALSE(port.shown);
+
+    // A program, not the user, right-clicked: as with its moves, nothing
+    // opens until the user moves the mouse.
+    port.popup = nullptr;
+    port.popupVisible = true;
+    Route(WM_RBUTTONDOWN, kEdit, 10, 20, 1);
+    port.popup = kPopup;
+    PopupStarted();
+    EXPECT_FALSE(port.shown);
+    EXPECT_TRUE(port.log.empty());
+    Route(WM_MOUSEMOVE, kEdit, 31, 41);
+    EXPECT_TRUE(port.shown);
+    EXPECT_EQ(kEdit, port.showAnchor);
+}
+
+TEST_F(HookRouterTest, APopupStartAfterTheMenusAreShownChangesNothing)
+{
+    Route(WM_RBUTTONDOWN, kEdit);
+    port.popup = kPopup;
+    PopupStarted();
+    ASSERT_TRUE(port.shown);
+    port.log.clear();
+    // Announced again, or a second pop-up (a submenu of the program's) starts.
+    PopupStarted(kRootMenu);
+    port.popup = kPopup2;
+    PopupStarted();
+    EXPECT_TRUE(port.shown);
+    EXPECT_TRUE(port.log.empty());
+    EXPECT_EQ(kEdit, router.anchorWindow());
+    EXPECT_EQ(kPopup, router.foreignPopup());
 }
 
 }  // namespace

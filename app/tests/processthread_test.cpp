@@ -179,3 +179,69 @@ TEST(ProcessThread, RightClickShowsTheRootAgainstThePopupAndALeftPressElsewhereC
 }
 
 }  // namespace
+
+namespace {
+
+// A program of the test opens a pop-up menu from the keyboard: the worker
+// hears that a window of the menu class was made, and shows the root as soon
+// as the pop-up shows, with no mouse report at all.
+TEST(ProcessThread, APopupMenuThatShowsOpensTheRootWithoutAMouseReport)
+{
+    Owner owner;
+    CProcessThread worker;
+    worker.setOwner(&owner);
+    ASSERT_EQ(worker.Open(), 1);
+    worker.WaitRunning();
+    ASSERT_EQ(worker.GetRunning(), 1);
+    owner.queue.setWakeThread(worker.threadId());
+
+    HWND program = CreateWindowExA(0, "EDIT", "", WS_POPUP | WS_VISIBLE, 100, 100, 400, 300, nullptr, nullptr,
+                                   nullptr, nullptr);
+    ASSERT_NE(program, nullptr);
+    SetForegroundWindow(program);
+    SetFocus(program);
+
+    HWND popup = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "#32768", "", WS_POPUP, 200, 500, 160, 120, nullptr,
+                                 nullptr, nullptr, nullptr);
+    ASSERT_NE(popup, nullptr);
+    ASSERT_TRUE(PostThreadMessageA(worker.threadId(), TM_WINDOW_CREATED, 0, reinterpret_cast<LPARAM>(popup)));
+    Sleep(50);
+    EXPECT_EQ(VisibleRootMenu(), nullptr) << "the pop-up is not on screen yet";
+    ShowWindow(popup, SW_SHOWNOACTIVATE);
+    ASSERT_TRUE(WaitUntil([] { return VisibleRootMenu() != nullptr; }));
+    EXPECT_EQ(worker.eventsTaken(), 0u);
+    EXPECT_EQ(worker.popupsStarted(), 1u);
+    // Placed as for a click at the pop-up's top: above it, where there is room.
+    RECT menu, popupRect;
+    ASSERT_TRUE(GetWindowRect(VisibleRootMenu(), &menu));
+    ASSERT_TRUE(GetWindowRect(popup, &popupRect));
+    EXPECT_EQ(menu.left, popupRect.left);
+    EXPECT_EQ(menu.bottom, popupRect.top);
+
+    // Announced by the system as well: nothing changes.
+    ASSERT_TRUE(PostThreadMessageA(worker.threadId(), TM_POPUP_STARTED, 0, reinterpret_cast<LPARAM>(popup)));
+    ASSERT_TRUE(WaitUntil([&] { return worker.popupsStarted() == 2u; }));
+    RECT again;
+    ASSERT_TRUE(GetWindowRect(VisibleRootMenu(), &again));
+    EXPECT_TRUE(EqualRect(&menu, &again));
+
+    DestroyWindow(popup);
+    worker.closeMenusAndWait();
+    ASSERT_EQ(VisibleRootMenu(), nullptr);
+
+    // A pop-up menu window that goes before it ever shows opens nothing.
+    popup = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "#32768", "", WS_POPUP, 200, 500, 160, 120, nullptr,
+                            nullptr, nullptr, nullptr);
+    ASSERT_NE(popup, nullptr);
+    ASSERT_TRUE(PostThreadMessageA(worker.threadId(), TM_WINDOW_CREATED, 0, reinterpret_cast<LPARAM>(popup)));
+    Sleep(20);
+    DestroyWindow(popup);
+    ASSERT_TRUE(PostThreadMessageA(worker.threadId(), TM_POPUP_STARTED, 0, reinterpret_cast<LPARAM>(popup)));
+    Sleep(100);
+    EXPECT_EQ(VisibleRootMenu(), nullptr);
+
+    worker.Close();
+    DestroyWindow(program);
+}
+
+}  // namespace

@@ -65,6 +65,7 @@ public:
     std::string resolveModuleRelative(const std::string& path) const override { return path; }
     bool loggedIn() const override { return true; }
     LoginValues currentLogin() const override { return login; }
+    void setLoginAccount(const std::string&, const std::string&) override {}
     bool takeDecryptFailed() override { return false; }
     void setAutoLogoutMinutes(int) override {}
     HICON programIcon() const override { return nullptr; }

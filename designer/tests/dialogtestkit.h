@@ -28,6 +28,11 @@ public:
     std::string resolveModuleRelative(const std::string& path) const override;
     bool loggedIn() const override { return isLoggedIn; }
     LoginValues currentLogin() const override { return login; }
+    void setLoginAccount(const std::string& user, const std::string& password) override
+    {
+        login.user = user;
+        login.password = password;
+    }
     bool takeDecryptFailed() override;
     void setAutoLogoutMinutes(int minutes) override { autoLogoutMinutes = minutes; }
     HICON programIcon() const override { return nullptr; }

@@ -82,12 +82,17 @@ class UsersDialog : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        ClearSettings();
         ClearFolder();
         file = TestFolder() + "menus.vn";
         MakeMenuFile(file, {{"Main", {{"admin", "a", "rw"}, {"bob", "b", "r"}, {"carol", "c", "rw"}}}});
         LogIn("carol", "c");
     }
-    void TearDown() override { ClearFolder(); }
+    void TearDown() override
+    {
+        ClearSettings();
+        ClearFolder();
+    }
     void LogIn(const std::string& user, const std::string& password)
     {
         host.isLoggedIn = true;
@@ -116,6 +121,33 @@ protected:
             Click(d, IDOK);
         });
         Click(users, ID_USER_ADD);
+    }
+    // Renames and sets the rights of `name` through User properties.
+    void EditUser(HWND users, const std::string& name, const std::string& newName, bool readOnly)
+    {
+        SelectRow(users, name);
+        host.Then([=](HWND p) {
+            SetText(p, IDC_USER_NAME, newName);
+            CheckDlgButton(p, IDC_USER_READ_ONLY, readOnly ? BST_CHECKED : BST_UNCHECKED);
+            Click(p, IDOK);
+        });
+        Click(users, ID_USER_EDIT);
+    }
+    void SetPassword(HWND users, const std::string& name, const std::string& password)
+    {
+        SelectRow(users, name);
+        host.Then([=](HWND s) {
+            SetText(s, IDC_NEW_PASSWORD, password);
+            SetText(s, IDC_CONFIRM_PASSWORD, password);
+            Click(s, IDOK);
+        });
+        Click(users, ID_USER_PASSWORD);
+    }
+    void DeleteUser(HWND users, const std::string& name, int answer)
+    {
+        SelectRow(users, name);
+        host.answers.push_back(answer);
+        Click(users, ID_USER_DELETE);
     }
 
     TestHost host;
@@ -274,17 +306,111 @@ TEST_F(UsersDialog, DeletingTheLoggedInUserRemovesTheAccountAtOnce)
 {
     CUsersDlg dialog(host);
     host.Then([&](HWND d) {
-        SelectRow(d, "carol");
-        Click(d, ID_USER_DELETE);
+        DeleteUser(d, "carol", IDYES);
         EXPECT_EQ(Rows(d), (std::vector<std::string>{"admin:Read-Write", "bob:Read-Only"}));
         // The login no longer matches: further changes are refused.
-        SelectRow(d, "bob");
-        Click(d, ID_USER_DELETE);
-        EXPECT_EQ(host.MessageIds(), std::vector<UINT>{IDS_UPDATE_FILE_FAILED});
+        DeleteUser(d, "bob", IDYES);
+        EXPECT_EQ(host.MessageIds(),
+                  (std::vector<UINT>{IDS_ASK_DELETE_USER, IDS_ASK_DELETE_USER, IDS_UPDATE_FILE_FAILED}));
         EXPECT_EQ(Rows(d).size(), 2u);
     });
     dialog.Run(nullptr);
     EXPECT_EQ(FileUsers(), (std::vector<std::string>{"admin/a/rw", "bob/b/r"}));
+}
+
+TEST_F(UsersDialog, AsksBeforeDeletingAndKeepsTheLastWriter)
+{
+    CUsersDlg dialog(host);
+    host.Then([&](HWND d) {
+        DeleteUser(d, "bob", IDNO);
+        ASSERT_EQ(host.MessageIds(), std::vector<UINT>{IDS_ASK_DELETE_USER});
+        EXPECT_EQ(host.messages[0].first, "bob");
+        EXPECT_EQ(host.messages[0].style, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
+        EXPECT_EQ(Rows(d).size(), 3u);
+
+        DeleteUser(d, "admin", IDYES);
+        EXPECT_EQ(Rows(d), (std::vector<std::string>{"bob:Read-Only", "carol:Read-Write"}));
+
+        // carol is now the only one who may write: neither deleted (not
+        // even asked) nor made read-only.
+        host.messages.clear();
+        DeleteUser(d, "carol", IDYES);
+        EditUser(d, "carol", "carol", true);
+        ASSERT_EQ(host.MessageIds(), (std::vector<UINT>{IDS_LAST_WRITER, IDS_LAST_WRITER}));
+        EXPECT_EQ(host.messages[0].first, "carol");
+        EXPECT_EQ(host.messages[1].first, "carol");
+        host.answers.clear();
+
+        // Another program has made bob a writer: the rule goes by what the
+        // file holds when the change is made, not by the rows.
+        {
+            CAccountFile other;
+            ASSERT_TRUE(other.loadForUpdate(file));
+            ASSERT_TRUE(other.select("Main", "bob", "b"));
+            other.currentUser()->rights = "rw";
+            ASSERT_TRUE(other.save());
+        }
+        host.messages.clear();
+        EditUser(d, "carol", "carol", true);
+        EXPECT_TRUE(host.messages.empty());
+        EXPECT_EQ(Rows(d), (std::vector<std::string>{"bob:Read-Write", "carol:Read-Only"}));
+    });
+    dialog.Run(nullptr);
+    EXPECT_EQ(FileUsers(), (std::vector<std::string>{"bob/b/rw", "carol/c/r"}));
+}
+
+TEST_F(UsersDialog, HoldsTheFileOnlyWhileAChangeIsMade)
+{
+    CUsersDlg dialog(host);
+    host.Then([&](HWND d) {
+        // With the dialog open, another program logs in and saves a change.
+        {
+            CAccountFile other;
+            ASSERT_TRUE(other.loadForUpdate(file));
+            ASSERT_TRUE(other.select("Main", "admin", "a"));
+            other.addUser("dave", "d", "r");
+            ASSERT_TRUE(other.save());
+        }
+        // The dialog's next change keeps it, and the rows show the file.
+        AddUser(d, "erin", "e", "e", true);
+        EXPECT_TRUE(host.messages.empty());
+        EXPECT_EQ(Rows(d), (std::vector<std::string>{"admin:Read-Write", "bob:Read-Only", "carol:Read-Write",
+                                                     "dave:Read-Only", "erin:Read-Only"}));
+    });
+    dialog.Run(nullptr);
+    EXPECT_EQ(FileUsers(),
+              (std::vector<std::string>{"admin/a/rw", "bob/b/r", "carol/c/rw", "dave/d/r", "erin/e/r"}));
+}
+
+TEST_F(UsersDialog, ChangesToTheLoggedInAccountKeepTheSessionGoing)
+{
+    // The settings remember carol's login with her password.
+    CWinApp& settings = host.settings();
+    settings.WriteProfileString("Settings", "File", file.c_str());
+    settings.WriteProfileString("Settings", "Vantrel", "Main");
+    settings.WriteProfileString("Settings", "User", "carol");
+    settings.WriteProfileString("Settings", "Password", "c");
+    settings.WriteProfileInt("Settings", "Remember", 1);
+
+    CUsersDlg dialog(host);
+    host.Then([&](HWND d) {
+        SetPassword(d, "carol", "c2");
+        EXPECT_EQ(host.login.user, "carol");
+        EXPECT_EQ(host.login.password, "c2");
+        EditUser(d, "carol", "caroline", false);
+        EXPECT_EQ(host.login.user, "caroline");
+        EXPECT_EQ(host.login.password, "c2");
+        // Another user's password leaves the login alone.
+        SetPassword(d, "bob", "b2");
+        EXPECT_EQ(host.login.password, "c2");
+        AddUser(d, "zed", "z", "z", true);
+        EXPECT_TRUE(host.messages.empty());
+    });
+    dialog.Run(nullptr);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(FileUsers(), (std::vector<std::string>{"admin/a/rw", "bob/b2/r", "caroline/c2/rw", "zed/z/r"}));
+    EXPECT_EQ(SettingText("User"), "caroline");
+    EXPECT_EQ(SettingText("Password"), "c2");
 }
 
 }  // namespace

@@ -70,3 +70,15 @@ await_exit() {
     EXIT_CODE=0
     wait "$pid" || EXIT_CODE=$?
 }
+
+# start_map_watch FILE: a native X client that writes a line to FILE for
+# every top-level window mapped on the display ("map MS WINDOW INSTANCE
+# TITLE", MS on a monotonic clock), built here from mapwatch.c.
+start_map_watch() {
+    local tool="$E2E_TMP/mapwatch"
+    cc -std=c11 -D_POSIX_C_SOURCE=199309L -O2 -o "$tool" "$(dirname "${BASH_SOURCE[0]}")/mapwatch.c" -lX11 ||
+        fail "could not build mapwatch (needs a C compiler and the X11 headers)"
+    "$tool" >"$1" &
+    E2E_PIDS+=($!)
+    wait_for 10 "the map watcher" grep -q '^ready' "$1"
+}

@@ -35,11 +35,12 @@ namespace {
 enum Exit { kDone = 0, kRefused = 1, kUsage = 2 };
 
 const char kUsageText[] =
-    "usage: vntool list FILE\n"
-    "       vntool dump FILE --menu M --user U --password P [--key K]\n"
-    "       vntool build JSON OUT\n"
-    "       vntool passwd FILE --menu M --user U --password P --new-password Q\n"
-    "       vntool check FILE\n";
+    "usage: vntool list FILE [--codepage N]\n"
+    "       vntool dump FILE --menu M --user U --password P [--key K] [--codepage N]\n"
+    "       vntool build JSON OUT [--codepage N]\n"
+    "       vntool passwd FILE --menu M --user U --password P --new-password Q [--codepage N]\n"
+    "       vntool check FILE\n"
+    "texts are stored in code page N: 1252 (the default), 936 or 950\n";
 
 int Usage(const std::string& problem)
 {
@@ -79,34 +80,72 @@ std::string Unreadable(const std::string& path, std::string* content = nullptr)
     return std::string();
 }
 
-// Opens the account file with a reason when it fails.
-bool LoadAccounts(CAccountFile& file, const std::string& path, std::string& error)
+// Loads the account file, held for a save when `forUpdate`, with a reason
+// when it fails.
+bool LoadAccounts(CAccountFile& file, const std::string& path, std::string& error, bool forUpdate = false)
 {
     std::string content;
     error = Unreadable(path, &content);
     if (!error.empty()) return false;
-    if (!file.load(FullPath(path))) {
+    if (!(forUpdate ? file.loadForUpdate(FullPath(path)) : file.load(FullPath(path)))) {
         error = path + " is not a menu file, or it is damaged (its records do not read back)";
         return false;
     }
     return true;
 }
 
-// The options after the positional arguments: --name value pairs.
-bool ParseOptions(int argc, char** argv, int first, const std::set<std::string>& allowed,
+// A word of the command line for a message: as typed when it is a short
+// plain word, else quoted and cut short.
+std::string Word(const std::string& word)
+{
+    const bool plain = word.size() <= 40 && std::all_of(word.begin(), word.end(), [](char c) {
+                           return c > ' ' && c < 0x7F && c != '"';
+                       });
+    return plain ? word : ShortQuoted(word);
+}
+
+// The options after the positional arguments: --name value pairs, the
+// values taken from `texts` (UTF-8).
+bool ParseOptions(const std::vector<std::string>& texts, std::size_t first, const std::set<std::string>& allowed,
                   std::map<std::string, std::string>& options, std::string& error)
 {
-    for (int i = first; i < argc; i += 2) {
-        const std::string name = argv[i];
+    for (std::size_t i = first; i < texts.size(); i += 2) {
+        const std::string& name = texts[i];
         if (allowed.count(name) == 0) {
-            error = "unknown option " + name;
+            error = "unknown option " + Word(name);
             return false;
         }
-        if (i + 1 >= argc) {
+        if (i + 1 >= texts.size()) {
             error = "option " + name + " needs a value";
             return false;
         }
-        options[name] = argv[i + 1];
+        options[name] = texts[i + 1];
+    }
+    return true;
+}
+
+// The code page of --codepage, the default when it is not given.
+bool ChosenCodePage(const std::map<std::string, std::string>& options, const CodePage*& page, std::string& error)
+{
+    const auto given = options.find("--codepage");
+    page = given == options.end() ? &DefaultCodePage() : FindCodePage(given->second);
+    if (page != nullptr) return true;
+    error = "unknown code page " + ShortQuoted(given->second) + " (" + KnownCodePages() + ")";
+    return false;
+}
+
+// The command-line arguments as the bytes a menu file stores; false with
+// `error` naming the first that the code page cannot carry.
+bool ArgumentTexts(const std::map<std::string, std::string>& options, const CodePage& page,
+                   std::initializer_list<std::pair<const char*, std::string*>> wanted, std::string& error)
+{
+    for (const auto& entry : wanted) {
+        const auto given = options.find(entry.first);
+        std::string problem;
+        if (!FromUtf8(page, given == options.end() ? std::string() : given->second, *entry.second, problem)) {
+            error = std::string(entry.first) + ": " + problem;
+            return false;
+        }
     }
     return true;
 }
@@ -124,55 +163,67 @@ bool Require(const std::map<std::string, std::string>& options, std::initializer
 }
 
 // Selects the menu as that user, with the reason when it cannot.
-bool SelectMenu(CAccountFile& file, const std::string& menu, const std::string& user,
+bool SelectMenu(CAccountFile& file, const std::string& menu, const std::string& shown, const std::string& user,
                 const std::string& password, std::string& error)
 {
     if (file.select(menu, user, password)) return true;
     for (int i = 0; i < file.recordCount(); ++i) {
         if (file.recordAt(i)->menuName == menu) {
-            error = "wrong user name or password for menu \"" + menu + "\"";
+            error = "wrong user name or password for menu " + ShortQuoted(shown);
             return false;
         }
     }
-    error = "no menu named \"" + menu + "\"";
+    error = "no menu named " + ShortQuoted(shown);
     return false;
 }
 
-int List(const std::string& path)
+int List(const std::string& path, const CodePage& page)
 {
     CAccountFile file;
     std::string error;
     if (!LoadAccounts(file, path, error)) return Refuse(error);
+    // Every name is read before anything is printed, so that a refusal
+    // prints nothing else.
+    std::string listing;
     for (int i = 0; i < file.recordCount(); ++i) {
         const CAccountRecord* record = file.recordAt(i);
-        std::cout << Cp1252ToUtf8(record->menuName) << "\n";
-        for (const CUserEntry& user : record->users)
-            std::cout << "  " << Cp1252ToUtf8(user.userName) << " " << user.rights << "\n";
+        const std::string where = "menus[" + std::to_string(i) + "]";
+        std::string text;
+        if (!StoredText(record->menuName, page, where + ".name", text, error)) return Refuse(path + ": " + error);
+        listing += text + "\n";
+        int u = 0;
+        for (const CUserEntry& user : record->users) {
+            const std::string at = where + ".users[" + std::to_string(u++) + "]";
+            if (!StoredText(user.userName, page, at + ".name", text, error)) return Refuse(path + ": " + error);
+            listing += "  " + text + " " + user.rights + "\n";
+        }
     }
+    std::cout << listing;
     return kDone;
 }
 
-int Dump(const std::string& path, const std::map<std::string, std::string>& options)
+int Dump(const std::string& path, const std::map<std::string, std::string>& options, const CodePage& page)
 {
     std::string menu, user, password, key, error;
-    if (!Utf8ToCp1252(options.at("--menu"), menu) || !Utf8ToCp1252(options.at("--user"), user) ||
-        !Utf8ToCp1252(options.at("--password"), password) ||
-        !Utf8ToCp1252(options.count("--key") ? options.at("--key") : std::string(), key))
-        return Refuse("an argument holds a character that Windows-1252 cannot store");
+    if (!ArgumentTexts(options, page, {{"--menu", &menu}, {"--user", &user}, {"--password", &password}, {"--key", &key}},
+                       error))
+        return Refuse(error);
+    const std::string& shown = options.at("--menu");
 
     CMenuDocument doc;
-    if (!LoadAccounts(doc.accountFile, path, error) || !SelectMenu(doc.accountFile, menu, user, password, error))
+    if (!LoadAccounts(doc.accountFile, path, error) ||
+        !SelectMenu(doc.accountFile, menu, shown, user, password, error))
         return Refuse(error);
     const bool read = doc.parse(doc.accountFile.currentRecord()->body(), ItemKey(key));
     doc.close();
-    if (!read) return Refuse("the menu \"" + options.at("--menu") + "\" in " + path + " is damaged");
+    if (!read) return Refuse("the menu " + ShortQuoted(shown) + " in " + path + " is damaged");
     if (doc.decryptFailed)
         return Refuse("the item key does not decipher the menu's enciphered keystrokes (wrong --key?)");
 
     json items;
-    if (!ItemsToJson(*doc.rootMenu, items, error)) return Refuse(error);
+    if (!ItemsToJson(*doc.rootMenu, page, "items", items, error)) return Refuse(error);
     json out = json::object();
-    out["name"] = options.at("--menu");
+    out["name"] = shown;
     out["items"] = std::move(items);
     std::cout << out.dump(2) << "\n";
     return kDone;
@@ -180,11 +231,13 @@ int Dump(const std::string& path, const std::map<std::string, std::string>& opti
 
 struct MenuSpec {
     std::string name;
+    std::string shownName;  // as the description wrote it
     std::vector<CUserEntry> users;
     std::string body;
 };
 
-bool ReadUsers(const json& users, const std::string& where, std::vector<CUserEntry>& out, std::string& error)
+bool ReadUsers(const json& users, const CodePage& page, const std::string& where, std::vector<CUserEntry>& out,
+               std::string& error)
 {
     if (!users.is_array() || users.empty()) {
         error = where + ": expected a non-empty array of users";
@@ -205,10 +258,10 @@ bool ReadUsers(const json& users, const std::string& where, std::vector<CUserEnt
                                   : key == "rights" ? &user.rights
                                                     : nullptr;
             if (target == nullptr) {
-                error = at + ": unknown field \"" + key + "\"";
+                error = at + ": unknown field " + ShortQuoted(key);
                 return false;
             }
-            if (!JsonText(field.value(), at + "." + key, *target, error)) return false;
+            if (!JsonText(field.value(), page, at + "." + key, *target, error)) return false;
         }
         if (user.userName.empty()) {
             error = at + ": a user needs a name";
@@ -224,7 +277,7 @@ bool ReadUsers(const json& users, const std::string& where, std::vector<CUserEnt
 }
 
 // Reads and checks the whole description before the output is touched.
-bool ReadDescription(const json& root, std::vector<MenuSpec>& menus, std::string& error)
+bool ReadDescription(const json& root, const CodePage& page, std::vector<MenuSpec>& menus, std::string& error)
 {
     if (!root.is_object()) {
         error = "expected an object with \"menus\"";
@@ -233,9 +286,9 @@ bool ReadDescription(const json& root, std::vector<MenuSpec>& menus, std::string
     std::string fileKey;
     for (auto field = root.begin(); field != root.end(); ++field) {
         if (field.key() == "itemKey") {
-            if (!JsonText(field.value(), "itemKey", fileKey, error)) return false;
+            if (!JsonText(field.value(), page, "itemKey", fileKey, error)) return false;
         } else if (field.key() != "menus") {
-            error = "unknown field \"" + field.key() + "\"";
+            error = "unknown field " + ShortQuoted(field.key());
             return false;
         }
     }
@@ -257,15 +310,16 @@ bool ReadDescription(const json& root, std::vector<MenuSpec>& menus, std::string
         for (auto field = entry.begin(); field != entry.end(); ++field) {
             const std::string& name = field.key();
             if (name == "name") {
-                if (!JsonText(field.value(), where + ".name", menu.name, error)) return false;
+                if (!JsonText(field.value(), page, where + ".name", menu.name, error)) return false;
+                menu.shownName = field.value().get<std::string>();
             } else if (name == "itemKey") {
-                if (!JsonText(field.value(), where + ".itemKey", key, error)) return false;
+                if (!JsonText(field.value(), page, where + ".itemKey", key, error)) return false;
             } else if (name == "users") {
-                if (!ReadUsers(field.value(), where + ".users", menu.users, error)) return false;
+                if (!ReadUsers(field.value(), page, where + ".users", menu.users, error)) return false;
             } else if (name == "items") {
                 items = &field.value();
             } else {
-                error = where + ": unknown field \"" + name + "\"";
+                error = where + ": unknown field " + ShortQuoted(name);
                 return false;
             }
         }
@@ -273,12 +327,14 @@ bool ReadDescription(const json& root, std::vector<MenuSpec>& menus, std::string
             error = where + ": a menu needs a name";
             return false;
         }
+        // Compared as written, not as stored: in a double-byte code page
+        // the second byte of a character may look like a Latin letter.
         for (const MenuSpec& other : menus) {
-            if (other.name.size() == menu.name.size() &&
-                std::equal(other.name.begin(), other.name.end(), menu.name.begin(),
+            if (other.shownName.size() == menu.shownName.size() &&
+                std::equal(other.shownName.begin(), other.shownName.end(), menu.shownName.begin(),
                            [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) ==
                                                        std::tolower(static_cast<unsigned char>(b)); })) {
-                error = where + ": a menu named \"" + Cp1252ToUtf8(menu.name) + "\" comes before (names ignore case)";
+                error = where + ": a menu named " + ShortQuoted(menu.shownName) + " comes before (names ignore case)";
                 return false;
             }
         }
@@ -288,7 +344,7 @@ bool ReadDescription(const json& root, std::vector<MenuSpec>& menus, std::string
         CMenuDocument doc;
         CMenuList* rootList = doc.newMenu(nullptr);
         rootList->isRoot = 1;
-        if (items != nullptr && !JsonToItems(*items, *rootList, where + ".items", error)) return false;
+        if (items != nullptr && !JsonToItems(*items, *rootList, page, where + ".items", error)) return false;
         menu.body = rootList->toBody(ItemKey(key));
         doc.deleteMenu(rootList);
         menus.push_back(menu);
@@ -296,28 +352,39 @@ bool ReadDescription(const json& root, std::vector<MenuSpec>& menus, std::string
     return true;
 }
 
-int Build(const std::string& source, const std::string& target)
+int Build(const std::string& source, const std::string& target, const CodePage& page)
 {
     std::string text;
     std::string error = Unreadable(source, &text);
     if (!error.empty()) return Refuse(error);
+    const std::string deep = JsonTooDeep(text);
+    if (!deep.empty())
+        return Refuse(source + ": nested deeper than " + std::to_string(kMaxJsonDepth) + " levels at " + deep);
     json root;
     try {
         root = json::parse(text);
     } catch (const json::parse_error& e) {
-        // The library's message names the line and column.
+        // The library's message names the line and column, and quotes the
+        // text it stopped at, however long; only its start is kept.
         std::string what = e.what();
         const auto colon = what.find("parse error");
-        return Refuse(source + ": malformed JSON: " + (colon == std::string::npos ? what : what.substr(colon)));
+        if (colon != std::string::npos) what.erase(0, colon);
+        const std::string::size_type kLongest = 200;
+        if (what.size() > kLongest) {
+            std::string::size_type cut = kLongest;
+            while (cut > 0 && (static_cast<unsigned char>(what[cut]) & 0xC0) == 0x80) --cut;
+            what = what.substr(0, cut) + "...";
+        }
+        return Refuse(source + ": malformed JSON: " + what);
     }
     std::vector<MenuSpec> menus;
-    if (!ReadDescription(root, menus, error)) return Refuse(source + ": " + error);
+    if (!ReadDescription(root, page, menus, error)) return Refuse(source + ": " + error);
 
-    // An existing menu file is replaced by the atomic save; anything else
-    // at that path is created afresh.
+    // An existing menu file is held and rewritten by the save, which never
+    // leaves it half written; anything else at that path is created afresh.
     CAccountFile file;
     const std::string path = FullPath(target);
-    if (file.load(path)) {
+    if (file.loadForUpdate(path)) {
         while (file.recordCount() > 0) file.deleteRecord(file.recordAt(0)->menuName);
     } else if (!file.create(path, menus[0].name)) {
         return Refuse("cannot write " + target);
@@ -334,16 +401,17 @@ int Build(const std::string& source, const std::string& target)
     return kDone;
 }
 
-int Passwd(const std::string& path, const std::map<std::string, std::string>& options)
+int Passwd(const std::string& path, const std::map<std::string, std::string>& options, const CodePage& page)
 {
     std::string menu, user, password, newPassword, error;
-    if (!Utf8ToCp1252(options.at("--menu"), menu) || !Utf8ToCp1252(options.at("--user"), user) ||
-        !Utf8ToCp1252(options.at("--password"), password) ||
-        !Utf8ToCp1252(options.at("--new-password"), newPassword))
-        return Refuse("an argument holds a character that Windows-1252 cannot store");
+    if (!ArgumentTexts(options, page,
+                       {{"--menu", &menu}, {"--user", &user}, {"--password", &password}, {"--new-password", &newPassword}},
+                       error))
+        return Refuse(error);
 
     CAccountFile file;
-    if (!LoadAccounts(file, path, error) || !SelectMenu(file, menu, user, password, error)) return Refuse(error);
+    if (!LoadAccounts(file, path, error, true) || !SelectMenu(file, menu, options.at("--menu"), user, password, error))
+        return Refuse(error);
     file.currentUser()->password = newPassword;
     if (!file.save()) return Refuse("cannot write " + path + "; it is unchanged");
     file.close();
@@ -388,14 +456,16 @@ int Check(const std::string& path)
     std::set<std::string> names;
     for (int i = 0; i < file.recordCount(); ++i) {
         const CAccountRecord* record = file.recordAt(i);
-        const std::string name = Cp1252ToUtf8(record->menuName);
+        std::string name, unused;
+        ToUtf8(DefaultCodePage(), record->menuName, name, unused);  // 1252 reads any bytes
+        name = ShortQuoted(name);
         if (!names.insert(record->menuName).second) {
-            std::cout << "not sound: the menu \"" << name << "\" is there twice; only the first can be opened\n";
+            std::cout << "not sound: the menu " << name << " is there twice; only the first can be opened\n";
             return kRefused;
         }
         CMenuDocument doc;
         if (!doc.parse(record->body(), ItemKey())) {
-            std::cout << "not sound: the menu \"" << name << "\" is damaged (its tree does not read back)\n";
+            std::cout << "not sound: the menu " << name << " is damaged (its tree does not read back)\n";
             return kRefused;
         }
         users += record->users.size();
@@ -408,46 +478,62 @@ int Check(const std::string& path)
 
 }  // namespace
 
-int Run(int argc, char** argv)
+// `paths` are the arguments as file calls take them, `texts` the same
+// arguments in UTF-8 (they differ on Windows only).
+int Run(const std::vector<std::string>& paths, const std::vector<std::string>& texts)
 {
-    if (argc < 2) return Usage("no command given");
-    const std::string command = argv[1];
+    if (paths.size() < 2) return Usage("no command given");
+    const std::string command = paths[1];
     std::map<std::string, std::string> options;
+    const CodePage* page = nullptr;
     std::string error;
 
-    if (command == "list" || command == "check") {
-        if (argc != 3) return Usage(command + " takes one FILE");
-        return command == "list" ? List(argv[2]) : Check(argv[2]);
+    if (command == "check") {
+        if (paths.size() != 3) return Usage("check takes one FILE");
+        return Check(paths[2]);
+    }
+    if (command == "list") {
+        if (paths.size() < 3 || paths[2].compare(0, 2, "--") == 0) return Usage("list takes one FILE");
+        if (!ParseOptions(texts, 3, {"--codepage"}, options, error) || !ChosenCodePage(options, page, error))
+            return Usage(error);
+        return List(paths[2], *page);
     }
     if (command == "build") {
-        if (argc != 4) return Usage("build takes JSON and OUT");
-        return Build(argv[2], argv[3]);
+        if (paths.size() < 4 || paths[2].compare(0, 2, "--") == 0 || paths[3].compare(0, 2, "--") == 0)
+            return Usage("build takes JSON and OUT");
+        if (!ParseOptions(texts, 4, {"--codepage"}, options, error) || !ChosenCodePage(options, page, error))
+            return Usage(error);
+        return Build(paths[2], paths[3], *page);
     }
     if (command == "dump") {
-        if (argc < 3) return Usage("dump needs a FILE");
-        if (!ParseOptions(argc, argv, 3, {"--menu", "--user", "--password", "--key"}, options, error) ||
-            !Require(options, {"--menu", "--user", "--password"}, error))
+        if (paths.size() < 3) return Usage("dump needs a FILE");
+        if (!ParseOptions(texts, 3, {"--menu", "--user", "--password", "--key", "--codepage"}, options, error) ||
+            !Require(options, {"--menu", "--user", "--password"}, error) || !ChosenCodePage(options, page, error))
             return Usage(error);
-        return Dump(argv[2], options);
+        return Dump(paths[2], options, *page);
     }
     if (command == "passwd") {
-        if (argc < 3) return Usage("passwd needs a FILE");
-        if (!ParseOptions(argc, argv, 3, {"--menu", "--user", "--password", "--new-password"}, options, error) ||
-            !Require(options, {"--menu", "--user", "--password", "--new-password"}, error))
+        if (paths.size() < 3) return Usage("passwd needs a FILE");
+        if (!ParseOptions(texts, 3, {"--menu", "--user", "--password", "--new-password", "--codepage"}, options,
+                          error) ||
+            !Require(options, {"--menu", "--user", "--password", "--new-password"}, error) ||
+            !ChosenCodePage(options, page, error))
             return Usage(error);
-        return Passwd(argv[2], options);
+        return Passwd(paths[2], options, *page);
     }
     if (command == "-h" || command == "--help" || command == "help") {
         std::cout << kUsageText;
         return kDone;
     }
-    return Usage("unknown command " + command);
+    return Usage("unknown command " + Word(command));
 }
 
 int main(int argc, char** argv)
 {
     try {
-        return Run(argc, argv);
+        std::vector<std::string> paths, texts;
+        if (!CommandLineArguments(argc, argv, paths, texts)) return Refuse("cannot read the command line");
+        return Run(paths, texts);
     } catch (const std::exception& e) {
         return Refuse(std::string("failed: ") + e.what());
     }
