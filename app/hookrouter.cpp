@@ -67,7 +67,7 @@ void CHookRouter::popupStarted(const HookMouseEvent& pointer)
     }
     HookMouseEvent move = pointer;
     move.message = WM_MOUSEMOVE;
-    move.flag = 0;
+    move.injected = 0;
     route(move);
 }
 
@@ -79,11 +79,11 @@ void CHookRouter::route(const HookMouseEvent& event)
 
     if (m_port.isMenuWindow(window)) {
         m_foreignPopup = found;
-        if (event.flag != 0) return;
+        if (event.injected != 0) return;
         // A press on our menu is what makes some programs (Wine's menus)
         // close their pop-up at once: the press, and what follows it on the
         // menus, still reach them, so the press can choose its item.
-        if (IsLeftPress(message) && event.flag == 0) m_pressedOnMenu = true;
+        if (IsLeftPress(message) && event.injected == 0) m_pressedOnMenu = true;
         if (found == nullptr && m_port.menusShown() && !m_pressedOnMenu) {
             SetAnchor(nullptr, AnchorSource::Kept);
             m_port.closeMenus();
@@ -110,7 +110,7 @@ void CHookRouter::route(const HookMouseEvent& event)
                     m_port.dismissPopup(m_foreignPopup);
                     m_foreignPopup = nullptr;
                 }
-                SetAnchor(window, event.flag != 0 ? AnchorSource::InjectedRightPress : AnchorSource::RightPress);
+                SetAnchor(window, event.injected != 0 ? AnchorSource::InjectedRightPress : AnchorSource::RightPress);
             }
         } else if (IsLeftPress(message)) {
             if (m_port.isPopupClass(window)) return;
@@ -137,7 +137,7 @@ void CHookRouter::route(const HookMouseEvent& event)
     }
 
     if (!shown) {
-        if (!IsMove(message) || event.flag != 0) return;
+        if (!IsMove(message) || event.injected != 0) return;
         if (m_anchorWindow == nullptr || !m_port.isWindow(m_anchorWindow)) return;
         if (!m_port.isWindow(m_foreignPopup) || !m_port.isVisible(m_foreignPopup)) return;
         m_pressedOnMenu = false;

@@ -116,7 +116,7 @@ void CMainFrame::ReleaseEngine()
     }
     if (m_messageWindow.m_hWnd != nullptr) m_messageWindow.DestroyWindow();
     if (m_workerStarted) {
-        m_processThread.Close();
+        m_processThread.stop();
         m_workerStarted = false;
     }
     m_hookEventQueue.setWakeThread(0);
@@ -330,12 +330,16 @@ LRESULT CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_QUERYENDSESSION:
         return TRUE;
     case WM_ENDSESSION:
-        // The session ends and the process with it, before any posted
-        // message would run: stop the hook and the worker now.
-        if (wParam != 0) {
+        // When the session ends the process may end before any posted
+        // message would run: stop the hook and the worker now. Where only
+        // the program is asked to close (the restart manager, an installer),
+        // the process lives on and must end, or its single-instance mutex
+        // would keep every later start away.
+        if (wParam != 0 && !m_closing) {
             m_closing = true;
             ReleaseEngine();
             m_trayIcon.RemoveIcon();
+            PostMessageA(m_hWnd, FM_FINISH_CLOSE, 0, 0);
         }
         return 0;
     case FM_TRAY_NOTIFY:

@@ -31,6 +31,9 @@ void CMessageWnd::OnCopyData(const COPYDATASTRUCT* data)
     if (data == nullptr || data->lpData == nullptr || data->cbData < sizeof(HookMouseEvent)) return;
     HookMouseEvent event;
     std::memcpy(&event, data->lpData, sizeof event);
+    // Any program may send this window data: only what the hook library
+    // reports reaches the routing, which posts its message to the menus.
+    if (!IsHookReportMessage(event.message)) return;
     if (std::memcmp(&event, &m_lastEvent, sizeof event) == 0) return;
     m_lastEvent = event;
     if (m_owner != nullptr) m_owner->enqueueHookEvent(event);

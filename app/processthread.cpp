@@ -317,6 +317,15 @@ UINT CProcessThread::CloseMenus()
     return closed;
 }
 
+void CProcessThread::stop()
+{
+    if (m_thread != nullptr && GetRunning() != 0) {
+        SetKillEvent();
+        WaitHandlingSentMessages(m_thread);
+    }
+    Close();
+}
+
 void CProcessThread::closeMenusAndWait()
 {
     PostEventMessage(EV_CLOSE_MENUS, 0, 0);

@@ -67,6 +67,10 @@ public:
     // until it has, handling meanwhile what the worker sends to the owner's
     // windows so that the two threads cannot wait for each other.
     void closeMenusAndWait();
+    // From the owner's thread: stops the worker and joins it, handling
+    // meanwhile what the worker sends to the owner's windows (a menu click
+    // under way marks the engine busy with a sent message).
+    void stop();
     // Auto-reset; signalled after every EV_CLOSE_MENUS.
     HANDLE menusClosedEvent() const { return m_menusClosedEvent; }
     DWORD threadId() const { return m_threadId; }

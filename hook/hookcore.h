@@ -6,30 +6,22 @@
 #include <atomic>
 #include <cstdint>
 
+#include "hook/hookrecord.h"
+
 namespace hook {
 
 // Mouse messages as the system numbers them.
-constexpr std::uint32_t kMouseMove = 0x0200;
-constexpr std::uint32_t kLButtonDown = 0x0201;
-constexpr std::uint32_t kLButtonUp = 0x0202;
-constexpr std::uint32_t kRButtonDown = 0x0204;
-// A client message minus this is its non-client form (WM_NCMOUSEMOVE is 0xA0).
-constexpr std::uint32_t kNonClientOffset = 0x0200 - 0x00A0;
+constexpr std::uint32_t kMouseMove = hookmsg::kMouseMove;
+constexpr std::uint32_t kLButtonDown = hookmsg::kLButtonDown;
+constexpr std::uint32_t kLButtonUp = hookmsg::kLButtonUp;
+constexpr std::uint32_t kRButtonDown = hookmsg::kRButtonDown;
+constexpr std::uint32_t kNonClientOffset = hookmsg::kNonClientOffset;
 constexpr long kHitClient = 1;  // HTCLIENT
 // Low-level hook flags that mark input made by a program rather than a device.
 constexpr std::uint32_t kInjectedFlags = 0x00000001 | 0x00000002;  // LLMHF_INJECTED, LLMHF_LOWER_IL_INJECTED
 
-// One report as the program receives it: seven 32-bit values, 28 bytes.
-struct HookMouseEvent {
-    std::uint32_t message;
-    std::int32_t x;
-    std::int32_t y;
-    std::uint32_t window;    // the 32 significant bits of the handle
-    std::uint32_t hitTest;   // not interpreted by the program
-    std::uint32_t time;      // event time in ms; not interpreted by the program
-    std::uint32_t injected;  // 1 when a program made the event
-};
-static_assert(sizeof(HookMouseEvent) == 28, "the report is 28 bytes");
+// One report as the program receives it.
+using ::HookMouseEvent;
 
 // What the hook callback keeps of one event: only what it has at hand.
 struct MouseSample {

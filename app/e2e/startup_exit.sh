@@ -38,4 +38,21 @@ note "Exit: code $rc after ${exit_ms} ms"
 [ "$rc" = 0 ] || fail "exit code $rc"
 [ "$exit_ms" -le 2000 ] || fail "Exit took ${exit_ms} ms"
 no_program_left || fail "a Vantrel process is left"
+
+# Asked to close as an installer's restart manager asks: the process ends,
+# so that the next start is not turned away by the single-instance check.
+start_windows_program "$VANTREL_OUT/Vantrel.exe"
+pid=$LAST_PID
+frame_up() { [ "$(ctl frame)" = 1 ]; }
+wait_for 30 "the main frame" frame_up
+ctl closeapp || fail "the frame did not answer the close request"
+await_exit "$pid" 10; rc=$EXIT_CODE
+note "asked to close: code $rc"
+[ "$rc" = 0 ] || fail "exit code $rc after the close request"
+no_program_left || fail "a Vantrel process is left after the close request"
+start_windows_program "$VANTREL_OUT/Vantrel.exe"
+pid=$LAST_PID
+wait_for 30 "the main frame of the next start" frame_up
+ctl command 57665 >/dev/null
+await_exit "$pid" 10
 echo "PASS"

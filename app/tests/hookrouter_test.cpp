@@ -86,7 +86,7 @@ HookMouseEvent Event(UINT message, HWND window, int x = 10, int y = 20, UINT fla
     e.x = x;
     e.y = y;
     e.window = static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(window));
-    e.flag = flag;
+    e.injected = flag;
     return e;
 }
 

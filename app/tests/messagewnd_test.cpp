@@ -74,6 +74,35 @@ TEST(MessageWindow, DropsRepeatsAndReportsWhileBusy)
     window.DestroyWindow();
 }
 
+// Any program can send the window data: a record whose message the hook
+// library never reports (WM_QUIT would end the worker's loop, 0x465 would
+// choose a menu item) is dropped.
+TEST(MessageWindow, TakesOnlyTheMouseMessagesTheHookReports)
+{
+    Recorder sink;
+    std::atomic<int> ready{1};
+    CMessageWnd window;
+    ASSERT_TRUE(window.Create());
+    window.setOwner(&sink, &ready);
+    const struct {
+        std::uint32_t message;
+        bool passed;
+    } cases[] = {
+        {WM_MOUSEMOVE, true},   {WM_LBUTTONDOWN, true},   {WM_LBUTTONUP, true},   {WM_RBUTTONDOWN, true},
+        {WM_NCMOUSEMOVE, true}, {WM_NCLBUTTONDOWN, true}, {WM_NCLBUTTONUP, true}, {WM_NCRBUTTONDOWN, true},
+        {WM_QUIT, false},       {0x465, false},           {WM_RBUTTONUP, false},  {WM_KEYDOWN, false},
+        {WM_LBUTTONDBLCLK, false}, {0, false},            {0xFFFFFFFFu, false},
+    };
+    int x = 0;
+    for (const auto& c : cases) {
+        sink.events.clear();
+        const HookMouseEvent event = Event(c.message, ++x, 5);
+        EXPECT_EQ(Report(window.m_hWnd, &event, sizeof event), TRUE);
+        EXPECT_EQ(c.passed ? 1u : 0u, sink.events.size()) << std::hex << c.message;
+    }
+    window.DestroyWindow();
+}
+
 TEST(HookEventQueue, DeliversInOrderWakesTheWorkerAndReusesRecords)
 {
     CHookEventQueue queue;

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <thread>
+
 #include <atomic>
 
 namespace {
@@ -18,6 +21,8 @@ public:
     std::atomic<DWORD> startedOn{0};
     void startHookReports() override { startedOn = GetCurrentThreadId(); }
     bool dequeueHookEvent(HookMouseEvent& event) override { return queue.dequeue(event); }
+    HWND frameWindow() const override { return frame; }
+    HWND frame = nullptr;
 };
 
 bool WaitForEvents(const CProcessThread& worker, unsigned wanted)
@@ -125,6 +130,57 @@ TEST(ProcessThread, FrameWaitingForClosedMenusStillAnswersTheWorker)
         EXPECT_EQ(worker.answer.load(), 1);
     }
     worker.Close();
+    frame.DestroyWindow();
+}
+
+// A click on an item reached the worker just before the program closed: the
+// worker marks the engine busy with a message sent to the frame, while the
+// frame is stopping the worker.
+class ClickingWorker : public CProcessThread {
+public:
+    static const UINT kClickSoon = 0x9001;
+
+protected:
+    UINT OnEventMessage(_tagEMSG* msg) override
+    {
+        if (msg->message == kClickSoon) {
+            Sleep(100);
+            itemChosen(nullptr);
+            return 0;
+        }
+        return CProcessThread::OnEventMessage(msg);
+    }
+};
+
+TEST(ProcessThread, StoppingAnswersAClickThatWasOnItsWay)
+{
+    Owner owner;
+    BusyFrame frame;
+    const RECT none = {0, 0, 0, 0};
+    ASSERT_TRUE(frame.CreateEx(0, CWnd::RegisterWndClass(0), "BusyFrame", WS_POPUP, none, nullptr, 0));
+    ClickingWorker worker;
+    worker.setOwner(&owner);
+    ASSERT_EQ(worker.Open(), 1);
+    worker.WaitRunning();
+    ASSERT_EQ(worker.GetRunning(), 1);
+
+    // A plain join would wait for ever: end the process instead of hanging.
+    HANDLE stopped = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread watchdog([stopped] {
+        if (WaitForSingleObject(stopped, 10000) != WAIT_OBJECT_0) {
+            std::fprintf(stderr, "stopping the worker hangs\n");
+            std::fflush(stderr);
+            ExitProcess(3);
+        }
+    });
+    owner.frame = frame.m_hWnd;
+    worker.PostEventMessage(ClickingWorker::kClickSoon, 0, 0);
+    Sleep(20);
+    worker.stop();
+    SetEvent(stopped);
+    watchdog.join();
+    CloseHandle(stopped);
+    EXPECT_EQ(1, frame.busy);
     frame.DestroyWindow();
 }
 

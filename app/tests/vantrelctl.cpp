@@ -1,6 +1,9 @@
 // Reads and pokes the running program for the end-to-end scripts.
 //   vantrelctl command ID        posts WM_COMMAND ID to the main frame
 //   vantrelctl tray MESSAGE      posts the tray callback with a mouse message
+//   vantrelctl closeapp          asks the main frame to close as the system's
+//                                restart manager does (WM_QUERYENDSESSION, then
+//                                WM_ENDSESSION with ENDSESSION_CLOSEAPP)
 //   vantrelctl count TITLE       number of visible top-level windows so titled
 //   vantrelctl windows TITLE     number of top-level windows so titled, hidden ones too
 //   vantrelctl texts TITLE       texts of the controls of the window so titled
@@ -102,6 +105,18 @@ int main(int argc, char** argv)
     if (verb == "command" && argc == 3) {
         HWND frame = Frame();
         return frame != nullptr && PostMessageA(frame, WM_COMMAND, std::atoi(argv[2]), 0) ? 0 : 1;
+    }
+    if (verb == "closeapp") {
+        HWND frame = Frame();
+        if (frame == nullptr) return 1;
+        DWORD_PTR agreed = 0;
+        if (!SendMessageTimeoutA(frame, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, 5000, &agreed) ||
+            agreed == 0)
+            return 1;
+        DWORD_PTR ignored = 0;
+        return SendMessageTimeoutA(frame, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, 5000, &ignored)
+                   ? 0
+                   : 1;
     }
     if (verb == "tray" && argc == 3) {
         HWND frame = Frame();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <thread>
@@ -11,6 +12,34 @@ namespace {
 using hook::BuildEvent;
 using hook::HookMouseEvent;
 using hook::MouseSample;
+
+// The record crosses between two modules (and once between a 32-bit and a
+// 64-bit build): its layout is fixed.
+TEST(HookRecord, LayoutIsSevenLittleWordsInThisOrder)
+{
+    EXPECT_EQ(28u, sizeof(HookMouseEvent));
+    EXPECT_EQ(0u, offsetof(HookMouseEvent, message));
+    EXPECT_EQ(4u, offsetof(HookMouseEvent, x));
+    EXPECT_EQ(8u, offsetof(HookMouseEvent, y));
+    EXPECT_EQ(12u, offsetof(HookMouseEvent, window));
+    EXPECT_EQ(16u, offsetof(HookMouseEvent, hitTest));
+    EXPECT_EQ(20u, offsetof(HookMouseEvent, time));
+    EXPECT_EQ(24u, offsetof(HookMouseEvent, injected));
+}
+
+// Every message the hook can build is one the program accepts, and no other.
+TEST(HookRecord, TheProgramAcceptsExactlyWhatTheHookReports)
+{
+    for (std::uint32_t message = 0; message < 0x400; ++message) {
+        const bool watched = hook::IsReportedMessage(message);
+        if (watched) {
+            EXPECT_TRUE(IsHookReportMessage(hook::ReportedMessage(message, hook::kHitClient))) << message;
+            EXPECT_TRUE(IsHookReportMessage(hook::ReportedMessage(message, 2))) << message;
+        }
+        const bool built = watched || hook::IsReportedMessage(message + hook::kNonClientOffset);
+        EXPECT_EQ(built, IsHookReportMessage(message)) << message;
+    }
+}
 
 TEST(HookCore, ReportsOnlyMovesLeftButtonAndRightPress)
 {
