@@ -10,10 +10,6 @@
 
 namespace {
 
-// The shell's automation object and its interface.
-const CLSID kShellClass = {0x13709620, 0xC279, 0x11CE, {0xA4, 0x9E, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
-const IID kShellDispatchInterface = {0xD8F015C0, 0xC278, 0x11CE, {0xA4, 0x9E, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
-
 const int kMaxForegroundRetries = 20;
 const DWORD kHelpContextMain = 0x21773;
 
@@ -43,13 +39,6 @@ int CMainFrame::OnCreate()
 {
     CVantrelApp* app = VantrelApp();
     if (app == nullptr) return -1;
-
-    void* shell = nullptr;
-    if (FAILED(CoCreateInstance(kShellClass, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                                kShellDispatchInterface, &shell)) ||
-        shell == nullptr)
-        return -1;
-    m_shellDispatch = static_cast<IShellDispatch*>(shell);
 
     m_menusEnabled = app->GetProfileInt("Settings", "Enable", 1) != 0 ? 1 : 0;
     m_wakeMessage = MSG{};
@@ -121,10 +110,6 @@ void CMainFrame::ReleaseEngine()
     }
     m_hookEventQueue.setWakeThread(0);
     m_hookEventQueue.freeAll();
-    if (m_shellDispatch != nullptr) {
-        m_shellDispatch->Release();
-        m_shellDispatch = nullptr;
-    }
     CSplashWnd::HideSplashScreen();
 }
 

@@ -38,7 +38,6 @@ public:
     // Any thread: the worker drops the menu and logs out.
     void requestLogout() override;
     HWND frameWindow() const override { return m_hWnd; }
-    IShellDispatch* shellDispatch() const override { return m_shellDispatch; }
     bool dialogOpen() const override;
     HWND messageWindow() const { return m_messageWindow.m_hWnd; }
 
@@ -72,7 +71,6 @@ private:
     int m_menusEnabled = 1;
     // The library reports (installed and enabled); read by the worker.
     std::atomic<bool> m_reportsOn{false};
-    IShellDispatch* m_shellDispatch = nullptr;
     CProcessThread m_processThread;
     CSystemTray m_trayIcon;
     CAboutDlg m_aboutDialog;

@@ -50,6 +50,10 @@ long long MicrosecondsSince(const LARGE_INTEGER& start)
 
 }  // namespace
 
+// The shell's automation object and its interface.
+const CLSID kShellClass = {0x13709620, 0xC279, 0x11CE, {0xA4, 0x9E, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+const IID kShellDispatchInterface = {0xD8F015C0, 0xC278, 0x11CE, {0xA4, 0x9E, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+
 const CRuntimeThread CProcessThread::classCProcessThread = {"CProcessThread"};
 
 CProcessThread::CProcessThread()
@@ -76,13 +80,24 @@ bool CProcessThread::FirstestProcess()
     // Owning a message queue before anyone posts to this thread.
     MSG msg;
     PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    // Items run here: the shell's automation object, and the handlers that
+    // ShellExecute starts (mail, find files), need COM on this thread.
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) return false;
+    void* shell = nullptr;
     CVantrelApp* app = App();
-    if (!initMenuWindows(app != nullptr ? app->appIcon : nullptr)) return false;
+    if (FAILED(CoCreateInstance(kShellClass, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                kShellDispatchInterface, &shell)) ||
+        shell == nullptr || !initMenuWindows(app != nullptr ? app->appIcon : nullptr)) {
+        if (shell != nullptr) static_cast<IShellDispatch*>(shell)->Release();
+        CoUninitialize();
+        return false;
+    }
+    m_shell = static_cast<IShellDispatch*>(shell);
     m_owner->startHookReports();
     InstallPopupHooks();
     m_router.setForeignPopup(nullptr);
     m_router.setAnchorWindow(nullptr);
-    m_launcher.setShell(m_owner->shellDispatch());
+    m_launcher.setShell(m_shell);
     m_document.parse(std::string(), ItemKey());
     SetThreadTimer(kTimerStartup, 130, 0);
     return true;
@@ -144,6 +159,10 @@ void CProcessThread::LastestProcess()
     if (m_document.rootMenu != nullptr) m_document.deleteMenu(m_document.rootMenu);
     m_document.rootMenu = nullptr;
     releaseMenuWindows();
+    m_launcher.setShell(nullptr);
+    if (m_shell != nullptr) m_shell->Release();
+    m_shell = nullptr;
+    CoUninitialize();
 }
 
 void CProcessThread::TakeHookEvents()

@@ -30,7 +30,6 @@ public:
     virtual void enqueueHookEvent(const HookMouseEvent&) {}
     // The frame window that gets the busy message, notices and commands.
     virtual HWND frameWindow() const { return nullptr; }
-    virtual IShellDispatch* shellDispatch() const { return nullptr; }
     // True while one of the frame's dialogs is open.
     virtual bool dialogOpen() const { return false; }
     virtual void requestLogout() {}
@@ -157,6 +156,8 @@ private:
     CMenuDocument m_document;
     CHookRouter m_router;
     CItemLauncher m_launcher;
+    // The shell's automation object, made and used on this thread only.
+    IShellDispatch* m_shell = nullptr;
     HookMouseEvent m_currentEvent = {};
     UINT m_minute = 60000;
     std::atomic<unsigned> m_eventsTaken{0};

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <objbase.h>
+
 #include <cstdio>
 #include <thread>
 
@@ -151,6 +153,42 @@ protected:
         return CProcessThread::OnEventMessage(msg);
     }
 };
+
+// Items run on the worker: the shell's automation object and the handlers
+// ShellExecute starts need COM there, in a single-threaded apartment.
+class ApartmentWorker : public CProcessThread {
+public:
+    static const UINT kAskApartment = 0x9002;
+    std::atomic<int> apartment{-1};
+
+protected:
+    UINT OnEventMessage(_tagEMSG* msg) override
+    {
+        if (msg->message == kAskApartment) {
+            APTTYPE type = APTTYPE_CURRENT;
+            APTTYPEQUALIFIER qualifier = APTTYPEQUALIFIER_NONE;
+            apartment = SUCCEEDED(CoGetApartmentType(&type, &qualifier)) ? static_cast<int>(type) : -2;
+            return 0;
+        }
+        return CProcessThread::OnEventMessage(msg);
+    }
+};
+
+TEST(ProcessThread, RunsItemsInASingleThreadedApartment)
+{
+    Owner owner;
+    ApartmentWorker worker;
+    worker.setOwner(&owner);
+    ASSERT_EQ(worker.Open(), 1);
+    worker.WaitRunning();
+    ASSERT_EQ(worker.GetRunning(), 1);
+    worker.PostEventMessage(ApartmentWorker::kAskApartment, 0, 0);
+    for (int i = 0; i < 500 && worker.apartment == -1; ++i) Sleep(10);
+    // The first single-threaded apartment of a process is its main one.
+    const int apartment = worker.apartment.load();
+    EXPECT_TRUE(apartment == APTTYPE_STA || apartment == APTTYPE_MAINSTA) << apartment;
+    worker.stop();
+}
 
 TEST(ProcessThread, StoppingAnswersAClickThatWasOnItsWay)
 {
