@@ -31,7 +31,7 @@ void CCmdUI::Remove()
     if (RemoveMenu(m_menu, m_index, MF_BYPOSITION)) m_removed = true;
 }
 
-void UpdateMenuCommands(HMENU popup, CWnd& target)
+void UpdateMenuCommands(HMENU popup, CWnd& target, bool disableUnhandled)
 {
     if (popup == nullptr) return;
     int count = GetMenuItemCount(popup);
@@ -45,7 +45,7 @@ void UpdateMenuCommands(HMENU popup, CWnd& target)
             id = subMenu != nullptr ? GetMenuItemID(subMenu, 0) : 0;
             if (id == static_cast<UINT>(-1)) id = 0;
         } else {
-            disableWithoutHandler = id < 0xF000;
+            disableWithoutHandler = disableUnhandled && id < 0xF000;
         }
         if (id == 0) {  // separator, or a submenu without a leading command
             ++index;

@@ -38,5 +38,5 @@ private:
 // Runs the pass over `popup` for `target`. Separators are skipped; a submenu
 // entry is updated through the command of its submenu's first item; a
 // command below 0xF000 that has neither an update nor a command handler is
-// disabled.
-void UpdateMenuCommands(HMENU popup, CWnd& target);
+// disabled unless `disableUnhandled` is false.
+void UpdateMenuCommands(HMENU popup, CWnd& target, bool disableUnhandled = true);

@@ -87,6 +87,7 @@ int CWinApp::Run()
             m_exitCode = 1;
             break;
         }
+        if (CWnd::WalkPreTranslate(&msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

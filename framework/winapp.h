@@ -24,6 +24,8 @@ public:
     // Returns the process exit code.
     virtual int ExitInstance();
     // InitInstance, the message loop while it succeeded, then ExitInstance.
+    // The loop offers each message to the windows' PreTranslateMessage
+    // (CWnd::WalkPreTranslate) before translating and dispatching it.
     int Run();
 
     // From now on settings live in the registry under this company's key.

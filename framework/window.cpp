@@ -11,6 +11,10 @@ namespace {
 
 const char kObjectProperty[] = "VantrelWindowObject";
 
+// The object that the next window created on this thread belongs to.
+thread_local CWnd* t_creating = nullptr;
+thread_local HHOOK t_creationHook = nullptr;
+
 }  // namespace
 
 CWnd::~CWnd()
@@ -62,6 +66,69 @@ BOOL CWnd::DestroyWindow()
     return ::DestroyWindow(m_hWnd);
 }
 
+bool CWnd::BeginCreationHook(CWnd& object)
+{
+    if (t_creationHook != nullptr) return false;  // one creation at a time per thread
+    t_creationHook = SetWindowsHookExA(WH_CBT, &CreationHookProc, nullptr, GetCurrentThreadId());
+    if (t_creationHook == nullptr) return false;
+    t_creating = &object;
+    return true;
+}
+
+void CWnd::EndCreationHook()
+{
+    t_creating = nullptr;
+    if (t_creationHook != nullptr) UnhookWindowsHookEx(t_creationHook);
+    t_creationHook = nullptr;
+}
+
+LRESULT CALLBACK CWnd::CreationHookProc(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND && t_creating != nullptr) {
+        CWnd* object = t_creating;
+        // The controls created next are not ours, and the window's own
+        // initialisation may create further framework windows.
+        EndCreationHook();
+        object->Subclass(reinterpret_cast<HWND>(wParam));
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void CWnd::Subclass(HWND window)
+{
+    m_hWnd = window;
+    SetPropA(window, kObjectProperty, this);
+    m_superProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::WindowProc)));
+    if (m_superProc == nullptr) {  // not subclassed: the creator sees the window unbound
+        RemovePropA(window, kObjectProperty);
+        m_hWnd = nullptr;
+    }
+}
+
+bool CWnd::PreTranslateMessage(MSG*)
+{
+    return false;
+}
+
+bool CWnd::WalkPreTranslate(MSG* msg)
+{
+    for (HWND window = msg->hwnd; window != nullptr;) {
+        CWnd* object = FromHandle(window);
+        bool taken = false;
+        // The loops that call this run inside window procedures.
+        try {
+            taken = object != nullptr && object->PreTranslateMessage(msg);
+        } catch (...) {
+            taken = false;
+        }
+        if (taken) return true;
+        if ((GetWindowLongPtrA(window, GWL_STYLE) & WS_CHILD) == 0) break;
+        window = GetParent(window);
+    }
+    return false;
+}
+
 CWnd* CWnd::FromHandle(HWND window)
 {
     if (window == nullptr) return nullptr;
@@ -85,6 +152,7 @@ bool CWnd::OnCommand(UINT, UINT, HWND)
 
 LRESULT CWnd::Default(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (m_superProc != nullptr) return CallWindowProcA(m_superProc, m_hWnd, message, wParam, lParam);
     return DefWindowProcA(m_hWnd, message, wParam, lParam);
 }
 
@@ -123,11 +191,17 @@ LRESULT CALLBACK CWnd::WindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     try {
         result = object->OnMessage(message, wParam, lParam);
     } catch (...) {
-        result = DefWindowProcA(window, message, wParam, lParam);
+        result = object->m_superProc != nullptr
+                     ? CallWindowProcA(object->m_superProc, window, message, wParam, lParam)
+                     : DefWindowProcA(window, message, wParam, lParam);
     }
 
     if (message == WM_NCDESTROY) {
         RemovePropA(window, kObjectProperty);
+        if (object->m_superProc != nullptr) {
+            SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(object->m_superProc));
+            object->m_superProc = nullptr;
+        }
         object->m_hWnd = nullptr;
         CWinApp* app = AppObject();
         if (app != nullptr && app->m_mainWnd == object) {

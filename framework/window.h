@@ -1,6 +1,8 @@
 // The one window base class: the object pointer is stored when the window is
 // created and every message goes through the virtual OnMessage, whose default
-// routes commands and menu updates to OnCommand and OnUpdateCommand.
+// routes commands and menu updates to OnCommand and OnUpdateCommand. Windows
+// of system classes (dialogs) are subclassed at creation; Default then hands
+// a message to the class's own procedure.
 #pragma once
 
 #include <windows.h>
@@ -26,6 +28,22 @@ public:
                   DWORD style, const RECT& rect, HWND parent, UINT_PTR id);
     BOOL DestroyWindow();
 
+    // Binds the next window this thread creates to `object` and subclasses
+    // it before its first message (for windows whose creation the framework
+    // does not call itself, such as dialogs). The hook goes once it has
+    // bound a window; EndCreationHook removes it when none was created.
+    // False when the hook could not be set.
+    static bool BeginCreationHook(CWnd& object);
+    static void EndCreationHook();
+
+    // Keyboard and mouse messages pass here before they are translated and
+    // dispatched; true when the window has dealt with the message.
+    virtual bool PreTranslateMessage(MSG* msg);
+    // Offers `msg` to the framework windows from its target up through the
+    // parents to the top-level window, stopping at the first that takes it.
+    // Owners are not walked: a tool window's keys stay its own.
+    static bool WalkPreTranslate(MSG* msg);
+
     HWND GetSafeHwnd() const { return m_hWnd; }
     // The object of a window made by this framework, or null.
     static CWnd* FromHandle(HWND window);
@@ -47,5 +65,11 @@ protected:
     LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
+    void Subclass(HWND window);
+
+    // The class procedure replaced by Subclass, or null.
+    WNDPROC m_superProc = nullptr;
+
+    static LRESULT CALLBACK CreationHookProc(int code, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 };
