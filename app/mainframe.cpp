@@ -4,6 +4,7 @@
 #include "app/popupsearch.h"
 #include "app/splashwnd.h"
 #include "app/vantrelapp.h"
+#include "designer/settingnames.h"
 #include "ahcommon/ahsystem.h"
 #include "framework/cmdui.h"
 #include "lang/resource.h"
@@ -40,7 +41,7 @@ int CMainFrame::OnCreate()
     CVantrelApp* app = VantrelApp();
     if (app == nullptr) return -1;
 
-    m_menusEnabled = app->GetProfileInt("Settings", "Enable", 1) != 0 ? 1 : 0;
+    m_menusEnabled = app->GetProfileInt(settings::kSection, settings::kEnable, 1) != 0 ? 1 : 0;
     m_wakeMessage = MSG{};
 
     m_messageWindow.Create();
@@ -186,7 +187,7 @@ void CMainFrame::OnEnableMenu()
     m_menusEnabled = m_menusEnabled != 0 ? 0 : 1;
     m_enableMenuProc(m_menusEnabled, m_messageWindow.m_hWnd);
     m_reportsOn = m_menusEnabled != 0;
-    if (CVantrelApp* app = VantrelApp()) app->WriteProfileInt("Settings", "Enable", m_menusEnabled);
+    if (CVantrelApp* app = VantrelApp()) app->WriteProfileInt(settings::kSection, settings::kEnable, m_menusEnabled);
 }
 
 void CMainFrame::requestLogin()

@@ -4,6 +4,7 @@
 #include "app/traymenu.h"
 #include "app/vantrelapp.h"
 #include "designer/logindlg.h"
+#include "designer/settingnames.h"
 #include "framework/sentwait.h"
 #include "lang/resource.h"
 
@@ -388,16 +389,16 @@ void CProcessThread::StartupLoginCheck()
 {
     CVantrelApp* app = App();
     if (app == nullptr || m_owner == nullptr) return;
-    if (app->GetProfileInt("Settings", "AutoEnter", 0) != 1) return;
-    app->loginFile = app->resolveModuleRelative(app->getProfileText("Settings", "File", ""));
-    app->loginMenuName = app->getProfileText("Settings", "Vantrel", "");
-    app->loginUser = app->getProfileText("Settings", "User", "");
-    app->loginPassword = app->getProfileText("Settings", "Password", "");
+    if (app->GetProfileInt(settings::kSection, settings::kAutoEnter, 0) != 1) return;
+    app->loginFile = app->resolveModuleRelative(app->getProfileText(settings::kSection, settings::kFile, ""));
+    app->loginMenuName = app->getProfileText(settings::kSection, settings::kMenuName, "");
+    app->loginUser = app->getProfileText(settings::kSection, settings::kUser, "");
+    app->loginPassword = app->getProfileText(settings::kSection, settings::kPassword, "");
     // Read as the login dialog reads it, so that every key the dialog
     // remembers (one character too) is used; one that fails the check is
     // dropped.
-    app->loginKey = DecodeRememberedKey(app->getProfileText("Settings", "Des", ""));
-    int minutes = static_cast<int>(app->GetProfileInt("Settings", "AutoLogoutMin", 0));
+    app->loginKey = DecodeRememberedKey(app->getProfileText(settings::kSection, settings::kItemKey, ""));
+    int minutes = static_cast<int>(app->GetProfileInt(settings::kSection, settings::kAutoLogoutMinutes, 0));
     if (minutes < 0) minutes = 0;
     if (minutes > 99) minutes = 99;
     app->autoLogoutMinutes = minutes;

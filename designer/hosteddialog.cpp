@@ -1,6 +1,7 @@
 #include "designer/hosteddialog.h"
 
 #include "ahcommon/ahsystem.h"
+#include "designer/settingnames.h"
 #include "framework/winapp.h"
 
 CHostedDialog::CHostedDialog(UINT templateId, CDialogHost& host, bool animate)
@@ -62,20 +63,19 @@ std::string FormatStringResource(UINT stringId, const std::string& first, const 
 
 void LoggedInAccountChanged(CDialogHost& host, const std::string& user, const std::string& password)
 {
-    static const char kSection[] = "Settings";
     const LoginValues login = host.currentLogin();
     CWinApp& settings = host.settings();
     // The settings keep the file relative to the program folder; the login
     // may hold it either way.
-    const std::string rememberedFile = host.resolveModuleRelative(settings.GetProfileString(kSection, "File", ""));
+    const std::string rememberedFile = host.resolveModuleRelative(settings.GetProfileString(settings::kSection, settings::kFile, ""));
     const std::string loginFile = host.resolveModuleRelative(login.file);
     const bool remembered = !rememberedFile.empty() && lstrcmpiA(rememberedFile.c_str(), loginFile.c_str()) == 0 &&
-                            settings.GetProfileString(kSection, "Vantrel", "") == login.menuName &&
-                            settings.GetProfileString(kSection, "User", "") == login.user;
+                            settings.GetProfileString(settings::kSection, settings::kMenuName, "") == login.menuName &&
+                            settings.GetProfileString(settings::kSection, settings::kUser, "") == login.user;
     if (remembered) {
-        settings.WriteProfileString(kSection, "User", user.c_str());
-        if (settings.GetProfileInt(kSection, "Remember", 0) != 0)
-            settings.WriteProfileString(kSection, "Password", password.c_str());
+        settings.WriteProfileString(settings::kSection, settings::kUser, user.c_str());
+        if (settings.GetProfileInt(settings::kSection, settings::kRemember, 0) != 0)
+            settings.WriteProfileString(settings::kSection, settings::kPassword, password.c_str());
     }
     host.setLoginAccount(user, password);
 }

@@ -3,6 +3,7 @@
 #include "accounts/accountfile.h"
 #include "ahcommon/packet.h"
 #include "designer/menufileaccess.h"
+#include "designer/settingnames.h"
 #include "framework/winapp.h"
 #include "lang/resource.h"
 
@@ -12,7 +13,6 @@
 
 namespace {
 
-const char kSection[] = "Settings";
 const size_t kMaxItemKey = 9;
 
 }  // namespace
@@ -47,7 +47,7 @@ BOOL CLoginDlg::OnInitDialog()
     CWinApp& settings = m_host.settings();
     m_initialFocus = 0;
 
-    const int minutes = ClampMinutes(static_cast<int>(settings.GetProfileInt(kSection, "AutoLogoutMin", 0)));
+    const int minutes = ClampMinutes(static_cast<int>(settings.GetProfileInt(settings::kSection, settings::kAutoLogoutMinutes, 0)));
     m_host.setAutoLogoutMinutes(minutes);
     m_minutesEdit.SubclassDlgItem(IDC_LOGIN_MINUTES, m_hWnd);
     char text[16];
@@ -60,10 +60,10 @@ BOOL CLoginDlg::OnInitDialog()
     // The spin writes its buddy without padding; keep the field's own form.
     SetDlgItemText(IDC_LOGIN_MINUTES, text);
 
-    const std::string file = settings.GetProfileString(kSection, "File", "");
+    const std::string file = settings.GetProfileString(settings::kSection, settings::kFile, "");
     if (!file.empty() && FillMenuList(file, false)) {
         SetDlgItemText(IDC_LOGIN_FILE, file);
-        const std::string stored = settings.GetProfileString(kSection, "Vantrel", "");
+        const std::string stored = settings.GetProfileString(settings::kSection, settings::kMenuName, "");
         HWND list = GetDlgItem(IDC_LOGIN_MENU_LIST);
         const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
         int found = -1;
@@ -88,15 +88,15 @@ BOOL CLoginDlg::OnInitDialog()
         SetFocusTo(IDC_LOGIN_BROWSE);
     }
 
-    SetDlgItemText(IDC_LOGIN_USER, settings.GetProfileString(kSection, "User", ""));
-    const std::string storedPassword = settings.GetProfileString(kSection, "Password", "");
+    SetDlgItemText(IDC_LOGIN_USER, settings.GetProfileString(settings::kSection, settings::kUser, ""));
+    const std::string storedPassword = settings.GetProfileString(settings::kSection, settings::kPassword, "");
     if (!storedPassword.empty()) SetDlgItemText(IDC_LOGIN_PASSWORD, storedPassword);
-    const std::string des = settings.GetProfileString(kSection, "Des", "");
+    const std::string des = settings.GetProfileString(settings::kSection, settings::kItemKey, "");
     if (!des.empty()) SetDlgItemText(IDC_LOGIN_ITEM_KEY, DecodeRememberedKey(des));
 
-    CheckDlgButton(IDC_LOGIN_REMEMBER_KEY, settings.GetProfileInt(kSection, "DesRemember", 0) != 0);
-    CheckDlgButton(IDC_LOGIN_REMEMBER_PASSWORD, settings.GetProfileInt(kSection, "Remember", 0) != 0);
-    CheckDlgButton(IDC_LOGIN_AUTO_ENTER, settings.GetProfileInt(kSection, "AutoEnter", 0) != 0);
+    CheckDlgButton(IDC_LOGIN_REMEMBER_KEY, settings.GetProfileInt(settings::kSection, settings::kRememberKey, 0) != 0);
+    CheckDlgButton(IDC_LOGIN_REMEMBER_PASSWORD, settings.GetProfileInt(settings::kSection, settings::kRemember, 0) != 0);
+    CheckDlgButton(IDC_LOGIN_AUTO_ENTER, settings.GetProfileInt(settings::kSection, settings::kAutoEnter, 0) != 0);
 
     if (m_host.takeDecryptFailed()) SetFocusTo(IDC_LOGIN_ITEM_KEY);
     // The user name was filled after it got the focus: select it again.
@@ -132,7 +132,7 @@ bool CLoginDlg::PassesOpenTest(const std::string& path)
 void CLoginDlg::OnBrowse()
 {
     std::string path = m_host.loggedIn() ? m_host.currentLogin().file
-                                         : m_host.settings().GetProfileString(kSection, "File", "");
+                                         : m_host.settings().GetProfileString(settings::kSection, settings::kFile, "");
     path = m_host.resolveModuleRelative(path);
     if (!m_host.chooseMenuFile(m_hWnd, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, path)) return;
     if (!PassesOpenTest(path)) return;
@@ -152,7 +152,7 @@ void CLoginDlg::OnRememberKeyClicked()
 
 void CLoginDlg::OnAutoEnterClicked()
 {
-    m_host.settings().WriteProfileInt(kSection, "AutoEnter", IsDlgButtonChecked(IDC_LOGIN_AUTO_ENTER) ? 1 : 0);
+    m_host.settings().WriteProfileInt(settings::kSection, settings::kAutoEnter, IsDlgButtonChecked(IDC_LOGIN_AUTO_ENTER) ? 1 : 0);
 }
 
 bool CLoginDlg::OnCommand(UINT id, UINT code, HWND)
@@ -231,17 +231,17 @@ void CLoginDlg::OnOK()
 
     CWinApp& settings = m_host.settings();
     const int minutes = SpinPosition();
-    settings.WriteProfileString(kSection, "File", filePath.c_str());
-    settings.WriteProfileString(kSection, "Vantrel", menuName.c_str());
-    settings.WriteProfileString(kSection, "User", userName.c_str());
+    settings.WriteProfileString(settings::kSection, settings::kFile, filePath.c_str());
+    settings.WriteProfileString(settings::kSection, settings::kMenuName, menuName.c_str());
+    settings.WriteProfileString(settings::kSection, settings::kUser, userName.c_str());
     const bool rememberPassword = IsDlgButtonChecked(IDC_LOGIN_REMEMBER_PASSWORD);
     const bool rememberKey = IsDlgButtonChecked(IDC_LOGIN_REMEMBER_KEY);
-    settings.WriteProfileInt(kSection, "Remember", rememberPassword ? 1 : 0);
-    settings.WriteProfileInt(kSection, "DesRemember", rememberKey ? 1 : 0);
-    settings.WriteProfileInt(kSection, "AutoLogoutMin", minutes);
+    settings.WriteProfileInt(settings::kSection, settings::kRemember, rememberPassword ? 1 : 0);
+    settings.WriteProfileInt(settings::kSection, settings::kRememberKey, rememberKey ? 1 : 0);
+    settings.WriteProfileInt(settings::kSection, settings::kAutoLogoutMinutes, minutes);
     m_host.setAutoLogoutMinutes(minutes);
-    settings.WriteProfileString(kSection, "Password", rememberPassword ? password.c_str() : nullptr);
+    settings.WriteProfileString(settings::kSection, settings::kPassword, rememberPassword ? password.c_str() : nullptr);
     const std::string des = rememberKey ? EncodeRememberedKey(itemKey) : std::string();
-    settings.WriteProfileString(kSection, "Des", des.empty() ? nullptr : des.c_str());
+    settings.WriteProfileString(settings::kSection, settings::kItemKey, des.empty() ? nullptr : des.c_str());
     Finish(IDOK);
 }

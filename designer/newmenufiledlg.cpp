@@ -2,6 +2,7 @@
 
 #include "accounts/accountfile.h"
 #include "designer/menufileaccess.h"
+#include "designer/settingnames.h"
 #include "framework/winapp.h"
 #include "lang/resource.h"
 
@@ -25,7 +26,7 @@ bool CNewMenuFileDlg::OnCommand(UINT id, UINT code, HWND)
 void CNewMenuFileDlg::OnBrowse()
 {
     std::string path = m_host.loggedIn() ? m_host.currentLogin().file
-                                         : m_host.settings().GetProfileString("Settings", "File", "");
+                                         : m_host.settings().GetProfileString(settings::kSection, settings::kFile, "");
     path = m_host.resolveModuleRelative(path);
     if (m_host.chooseMenuFile(m_hWnd, OFN_PATHMUSTEXIST | OFN_HIDEREADONLY, path))
         SetDlgItemText(IDC_NEWFILE_PATH, path);
