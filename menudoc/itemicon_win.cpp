@@ -1,5 +1,7 @@
 #include "itemicon.h"
 
+#include "ahcommon/ahsystem.h"
+
 namespace {
 
 // Whether `path` names a place of its own: a drive ("C:..."), a share or the
@@ -8,17 +10,6 @@ bool IsRooted(const std::string& path)
 {
     if (path.size() >= 2 && path[1] == ':') return true;
     return !path.empty() && (path[0] == '\\' || path[0] == '/');
-}
-
-// The folder of the program's own file, with its trailing separator.
-std::string ProgramFolder()
-{
-    char path[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return std::string();
-    std::string folder(path, n);
-    const auto slash = folder.find_last_of("\\/");
-    return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
 }
 
 HICON LoadSmallIcon(const std::string& path)
@@ -35,7 +26,7 @@ HICON LoadSmallIcon(const std::string& path)
 std::string ResolveIconPath(const std::string& path)
 {
     if (path.empty() || IsRooted(path)) return path;
-    const std::string inProgramFolder = ProgramFolder() + path;
+    const std::string inProgramFolder = GetModulePath() + path;
     const DWORD attributes = GetFileAttributesA(inProgramFolder.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return path;
     return inProgramFolder;
