@@ -1,7 +1,7 @@
-#include "designer/hosteddialog.h"
+#include "accounts/hosteddialog.h"
 
+#include "accounts/settingnames.h"
 #include "ahcommon/ahsystem.h"
-#include "designer/settingnames.h"
 #include "framework/winapp.h"
 
 CHostedDialog::CHostedDialog(UINT templateId, CDialogHost& host, bool animate)

@@ -2,7 +2,7 @@
 // host, and showing and closing tell the host (for the tray animation).
 #pragma once
 
-#include "designer/dialoghost.h"
+#include "accounts/dialoghost.h"
 #include "framework/dialog.h"
 
 #include <string>

@@ -1,4 +1,4 @@
-#include "designer/newuserdlg.h"
+#include "accounts/newuserdlg.h"
 
 #include "lang/resource.h"
 

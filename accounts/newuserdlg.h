@@ -1,7 +1,7 @@
 // Asks for a new user's name, password (twice) and rights.
 #pragma once
 
-#include "designer/hosteddialog.h"
+#include "accounts/hosteddialog.h"
 
 class CNewUserDlg : public CHostedDialog {
 public:

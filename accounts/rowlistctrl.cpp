@@ -1,4 +1,4 @@
-#include "designer/rowlistctrl.h"
+#include "accounts/rowlistctrl.h"
 
 #include "framework/ansitext.h"
 

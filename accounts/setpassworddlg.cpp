@@ -1,4 +1,4 @@
-#include "designer/setpassworddlg.h"
+#include "accounts/setpassworddlg.h"
 
 #include "lang/resource.h"
 

@@ -1,7 +1,7 @@
 // Sets a user's password without asking for the old one.
 #pragma once
 
-#include "designer/hosteddialog.h"
+#include "accounts/hosteddialog.h"
 
 class CSetPasswordDlg : public CHostedDialog {
 public:

@@ -1,6 +1,6 @@
-#include "designer/userpropertiesdlg.h"
+#include "accounts/userpropertiesdlg.h"
 
-#include "designer/newuserdlg.h"
+#include "accounts/newuserdlg.h"
 #include "lang/resource.h"
 
 CUserPropertiesDlg::CUserPropertiesDlg(CDialogHost& host) : CHostedDialog(IDD_USER_PROPERTIES, host, false) {}

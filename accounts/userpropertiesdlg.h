@@ -1,7 +1,7 @@
 // Renames a user and switches it between read-only and read-write.
 #pragma once
 
-#include "designer/hosteddialog.h"
+#include "accounts/hosteddialog.h"
 
 class CUserPropertiesDlg : public CHostedDialog {
 public:

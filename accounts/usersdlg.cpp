@@ -1,4 +1,4 @@
-#include "designer/usersdlg.h"
+#include "accounts/usersdlg.h"
 
 #include "accounts/userrules.h"
 #include "lang/resource.h"

@@ -6,11 +6,11 @@
 #pragma once
 
 #include "accounts/accountfile.h"
-#include "designer/hosteddialog.h"
-#include "designer/newuserdlg.h"
-#include "designer/rowlistctrl.h"
-#include "designer/setpassworddlg.h"
-#include "designer/userpropertiesdlg.h"
+#include "accounts/hosteddialog.h"
+#include "accounts/newuserdlg.h"
+#include "accounts/rowlistctrl.h"
+#include "accounts/setpassworddlg.h"
+#include "accounts/userpropertiesdlg.h"
 #include "framework/controls.h"
 
 #include <functional>

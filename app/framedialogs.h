@@ -3,11 +3,11 @@
 // see of the program: settings, login values, messages, the tray animation.
 #pragma once
 
+#include "accounts/dialoghost.h"
+#include "accounts/usersdlg.h"
 #include "designer/changepassworddlg.h"
-#include "designer/dialoghost.h"
 #include "designer/logindlg.h"
 #include "designer/newmenufiledlg.h"
-#include "designer/usersdlg.h"
 
 class CMainFrame;
 

@@ -1,11 +1,11 @@
 #include "app/mainframe.h"
 
+#include "accounts/settingnames.h"
+#include "ahcommon/ahsystem.h"
 #include "app/appmessages.h"
 #include "app/popupsearch.h"
 #include "app/splashwnd.h"
 #include "app/vantrelapp.h"
-#include "designer/settingnames.h"
-#include "ahcommon/ahsystem.h"
 #include "framework/cmdui.h"
 #include "lang/resource.h"
 

@@ -1,10 +1,10 @@
 #include "app/processthread.h"
 
+#include "accounts/settingnames.h"
 #include "app/appmessages.h"
 #include "app/traymenu.h"
 #include "app/vantrelapp.h"
 #include "designer/logindlg.h"
-#include "designer/settingnames.h"
 #include "framework/sentwait.h"
 #include "lang/resource.h"
 

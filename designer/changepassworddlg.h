@@ -1,7 +1,7 @@
 // The logged-in user changes his own password in the menu file.
 #pragma once
 
-#include "designer/hosteddialog.h"
+#include "accounts/hosteddialog.h"
 
 class CChangePasswordDlg : public CHostedDialog {
 public:

@@ -1,9 +1,9 @@
 #include "designer/logindlg.h"
 
 #include "accounts/accountfile.h"
+#include "accounts/settingnames.h"
 #include "ahcommon/packet.h"
 #include "designer/menufileaccess.h"
-#include "designer/settingnames.h"
 #include "framework/winapp.h"
 #include "lang/resource.h"
 

@@ -3,7 +3,7 @@
 // choices in the settings and leaves the five values for the caller.
 #pragma once
 
-#include "designer/hosteddialog.h"
+#include "accounts/hosteddialog.h"
 #include "designer/maskedit.h"
 
 #include <string>

@@ -1,6 +1,6 @@
 #include "designer/menufileaccess.h"
 
-#include "designer/dialoghost.h"
+#include "accounts/dialoghost.h"
 #include "framework/controls.h"
 #include "lang/resource.h"
 

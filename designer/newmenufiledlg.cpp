@@ -1,8 +1,8 @@
 #include "designer/newmenufiledlg.h"
 
 #include "accounts/accountfile.h"
+#include "accounts/settingnames.h"
 #include "designer/menufileaccess.h"
-#include "designer/settingnames.h"
 #include "framework/winapp.h"
 #include "lang/resource.h"
 

@@ -2,7 +2,7 @@
 // with its first administrator.
 #pragma once
 
-#include "designer/hosteddialog.h"
+#include "accounts/hosteddialog.h"
 
 class CNewMenuFileDlg : public CHostedDialog {
 public:

@@ -1,4 +1,4 @@
-#include "designer/tests/dialogtestkit.h"
+#include "accounts/tests/dialogtestkit.h"
 
 #include "accounts/accountfile.h"
 #include "ahcommon/ahsystem.h"
@@ -13,15 +13,25 @@
 
 namespace {
 
-const char kCompany[] = "Vantrel Dialog Tests";
-const char kSettingsKey[] = "Software\\Vantrel Dialog Tests\\DialogTests\\Settings";
+// A key of each test program's own, so that test programs run side by side
+// do not clear each other's settings.
+const std::string& Company()
+{
+    static const std::string company = "Vantrel Dialog Tests " + std::to_string(GetCurrentProcessId());
+    return company;
+}
+
+std::string SettingsKey()
+{
+    return "Software\\" + Company() + "\\DialogTests\\Settings";
+}
 
 CWinApp& TestApp()
 {
     static CWinApp app("DialogTests");
     static bool keyed = false;
     if (!keyed) {
-        app.SetRegistryKey(kCompany);
+        app.SetRegistryKey(Company().c_str());
         keyed = true;
     }
     return app;
@@ -167,7 +177,7 @@ bool HasFocus(HWND dialog, int id)
 
 void ClearSettings()
 {
-    RegDeleteTreeA(HKEY_CURRENT_USER, (std::string("Software\\") + kCompany).c_str());
+    RegDeleteTreeA(HKEY_CURRENT_USER, ("Software\\" + Company()).c_str());
 }
 
 std::string SettingText(const char* name)
@@ -178,7 +188,7 @@ std::string SettingText(const char* name)
 bool SettingExists(const char* name)
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, SettingsKey().c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
     const bool exists = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
     RegCloseKey(key);
     return exists;

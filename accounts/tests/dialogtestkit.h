@@ -4,7 +4,7 @@
 // key of their own and menu files in a folder of their own.
 #pragma once
 
-#include "designer/dialoghost.h"
+#include "accounts/dialoghost.h"
 #include "framework/winapp.h"
 
 #include <deque>

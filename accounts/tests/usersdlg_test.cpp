@@ -1,7 +1,7 @@
-#include "designer/usersdlg.h"
+#include "accounts/usersdlg.h"
 
 #include "accounts/accountfile.h"
-#include "designer/tests/dialogtestkit.h"
+#include "accounts/tests/dialogtestkit.h"
 #include "lang/resource.h"
 
 #include <commctrl.h>

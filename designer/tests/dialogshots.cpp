@@ -1,12 +1,12 @@
-// Saves a picture of every dialog of this folder for the user guide:
+// Saves a picture of the login, menu and user dialogs for the user guide:
 //   dialogshots LANGUAGE.dll FOLDER
 // writes FOLDER\<dialog>.bmp with the dialogs filled in with sample values.
 #include "accounts/accountfile.h"
+#include "accounts/usersdlg.h"
 #include "ahcommon/ahsystem.h"
 #include "designer/changepassworddlg.h"
 #include "designer/logindlg.h"
 #include "designer/newmenufiledlg.h"
-#include "designer/usersdlg.h"
 #include "framework/controls.h"
 #include "framework/winapp.h"
 #include "lang/resource.h"

@@ -1,7 +1,7 @@
 #include "designer/logindlg.h"
 
+#include "accounts/tests/dialogtestkit.h"
 #include "designer/maskedit.h"
-#include "designer/tests/dialogtestkit.h"
 #include "lang/resource.h"
 
 #include <commctrl.h>
