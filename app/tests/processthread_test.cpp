@@ -331,7 +331,8 @@ TEST(ProcessThread, APopupMenuThatShowsOpensTheRootWithoutAMouseReport)
     Sleep(20);
     DestroyWindow(popup);
     ASSERT_TRUE(PostThreadMessageA(worker.threadId(), TM_POPUP_STARTED, 0, reinterpret_cast<LPARAM>(popup)));
-    Sleep(100);
+    // Once the worker has routed that announcement, the menus are still closed.
+    ASSERT_TRUE(WaitUntil([&] { return worker.popupsStarted() == 3u; }));
     EXPECT_EQ(VisibleRootMenu(), nullptr);
 
     worker.Close();
