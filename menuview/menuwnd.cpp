@@ -1,9 +1,8 @@
 #include "menuview/menuwnd.h"
 
 #include "menudoc/menulist.h"
+#include "menuview/itempainter.h"
 #include "menuview/menuhost.h"
-
-#include "framework/ansitext.h"
 
 #include <windowsx.h>
 
@@ -308,7 +307,7 @@ void CMenuWnd::OnOpenSubmenu(POINT point)
     if (index < 0) return;
     CMenuItem* item = m_list->items[index];
     // An item marked as opening a submenu may have none to show.
-    if (item->hasSubmenu == 0 || item->submenu == nullptr || item->submenu->count() == 0) return;
+    if (!OpensSubmenu(*item)) return;
     CloseChild();
 
     RECT anchor = item->bounds;
@@ -366,53 +365,10 @@ void CMenuWnd::OnPaint()
 
 void CMenuWnd::DrawItem(HDC dc, const CMenuItem& item, bool selected)
 {
-    const MenuMetrics& metrics = m_host->metrics();
-    RECT bounds = item.bounds;
-    const COLORREF text = GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT);
-    FillRect(dc, &bounds, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_MENU));
-
-    if (item.separator != 0) {
-        RECT line = bounds;
-        line.left += 1;
-        line.right -= 1;
-        line.bottom = line.top + (bounds.bottom - bounds.top) / 2 + 1;
-        DrawEdge(dc, &line, EDGE_ETCHED, BF_BOTTOM);
-        return;
-    }
-
-    const HICON icon = m_list->isRoot != 0 ? m_host->rootIcon() : item.icon;
-    if (icon != nullptr)
-        DrawIconEx(dc, bounds.left + 1, bounds.top, icon, metrics.iconWidth, metrics.iconHeight, 0, nullptr, DI_NORMAL);
-
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, text);
-    if (item.isPlaceholder != 0) {
-        RECT focus = bounds;
-        InflateRect(&focus, -2, -2);
-        DrawFocusRect(dc, &focus);
-    } else {
-        RECT caption = bounds;
-        caption.left = bounds.left + metrics.itemHeight + 3;
-        caption.bottom = bounds.bottom - 3;
-        DrawAnsiText(dc, item.caption, caption, DT_SINGLELINE | DT_BOTTOM);
-    }
-
-    if (item.hasSubmenu != 0) {
-        const int side = metrics.checkWidth;
-        const int inset = side * 3 / 10;
-        const int left = bounds.right - side + inset;
-        const int top = bounds.top + (bounds.bottom - bounds.top - side) / 2 + inset;
-        const int width = side - 2 * inset;
-        const int height = side - 2 * inset;
-        const POINT arrow[3] = {{left, top}, {left + width / 2, top + height / 2}, {left, top + height / 2 + height / 2}};
-        HPEN pen = CreatePen(PS_SOLID, 1, text);
-        HBRUSH brush = CreateSolidBrush(text);
-        HGDIOBJ oldPen = SelectObject(dc, pen);
-        HGDIOBJ oldBrush = SelectObject(dc, brush);
-        Polygon(dc, arrow, 3);
-        SelectObject(dc, oldBrush);
-        SelectObject(dc, oldPen);
-        DeleteObject(brush);
-        DeleteObject(pen);
-    }
+    ItemPaintStyle style;
+    style.selected = selected;
+    style.inRootList = m_list->isRoot != 0;
+    style.rootIcon = m_host->rootIcon();
+    style.arrow = ArrowRule::OpensSubmenu;
+    PaintMenuItem(dc, item, m_host->metrics(), style);
 }

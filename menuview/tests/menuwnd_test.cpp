@@ -310,6 +310,31 @@ TEST_F(MenuWndTest, PaintsTheHighlightInTheSystemColour)
     EXPECT_EQ(GetSysColor(COLOR_MENU), plain);
 }
 
+// An arrow promises a submenu that opens: an item marked as having one but
+// without a list to show gets none.
+TEST_F(MenuWndTest, OnlyItemsWhoseSubmenuOpensShowTheArrow)
+{
+    CMenuItem* greeting = root->items[2];
+    greeting->hasSubmenu = 1;
+    ShowRoot();
+    UpdateWindow(Root().m_hWnd);
+    const int side = host.metrics().checkWidth;
+    const int inset = side * 3 / 10;
+    HDC dc = GetDC(Root().m_hWnd);
+    // The left end of the arrow, half-way down it.
+    auto arrowPixel = [&](const CMenuItem* item) {
+        const int x = item->bounds.right - side + inset;
+        const int y = item->bounds.top + (item->bounds.bottom - item->bounds.top - side) / 2 + inset +
+                      (side - 2 * inset) / 2;
+        return GetPixel(dc, x, y);
+    };
+    const COLORREF missing = arrowPixel(greeting);
+    const COLORREF present = arrowPixel(tools);
+    ReleaseDC(Root().m_hWnd, dc);
+    EXPECT_EQ(GetSysColor(COLOR_MENU), missing);
+    EXPECT_EQ(GetSysColor(COLOR_MENUTEXT), present);
+}
+
 }  // namespace
 
 namespace {
