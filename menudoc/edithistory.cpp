@@ -142,11 +142,12 @@ void CEditHistory::markSaved()
 {
     m_savedTop = topUndo();
     m_savedLost = false;
+    m_dirty = false;
 }
 
 bool CEditHistory::isModified() const
 {
-    if (m_savedLost) return true;
+    if (m_savedLost || m_dirty) return true;
     if (m_undoStack.empty()) return m_savedTop != nullptr;
     return topUndo() != m_savedTop;
 }
@@ -182,6 +183,7 @@ void CEditHistory::clearUndo()
     while (CEditRecord* record = popUndo()) discard(record, kEditDelete);
     m_savedTop = nullptr;
     m_savedLost = false;
+    m_dirty = false;
 }
 
 void CEditHistory::clearRedo()
@@ -240,6 +242,8 @@ bool CEditHistory::recordChange(CMenuItem* item, int changeType)
         record->itemId = item->id;
         KeepField(record->snapshot, *item, changeType);
         pushUndo(record);
+    } else if (changeType == kChangeNote) {
+        markDirty();
     }
     clearRedo();
     return becameItem;

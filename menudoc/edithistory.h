@@ -84,8 +84,13 @@ public:
     void markSaved();
     // The tree differs from the one last saved.
     bool isModified() const;
+    // A change that is kept off the undo stack (a note) still has to be
+    // saved: the tree counts as modified until the next markSaved, whatever
+    // undo and redo do meanwhile.
+    void markDirty() { m_dirty = true; }
     // Discards the records, destroying what they keep: deleted items (undo
     // stack), undone insertions (redo stack) and dropped submenus (both).
+    // clearUndo starts the history over: the tree counts as saved.
     void clearUndo();
     void clearRedo();
     // Closes the top undo record when it is open and concerns this field
@@ -98,8 +103,9 @@ public:
     // Records a change before it is made to `item`. A placeholder becomes a
     // real item first, with a new placeholder after it in its list, and the
     // step undoes its creation. Typing into one text field folds into one
-    // open step. Empties the redo stack. True when a placeholder became an
-    // item (its list must be laid out again).
+    // open step. A note change makes no step but marks the tree modified.
+    // Empties the redo stack. True when a placeholder became an item (its
+    // list must be laid out again).
     bool recordChange(CMenuItem* item, int changeType);
 
     // Apply the newest record to the document and move it to the other
@@ -114,6 +120,8 @@ private:
     CEditRecord* m_savedTop = nullptr;
     // The saved state's record was discarded: it cannot come back.
     bool m_savedLost = false;
+    // Changed outside the undo stack since the last save (see markDirty).
+    bool m_dirty = false;
     CMenuDocument* m_document;
     std::deque<CEditRecord*> m_undoStack;
     std::deque<CEditRecord*> m_redoStack;

@@ -279,4 +279,33 @@ TEST_F(EditHistory, ModifiedFollowsTheSavedState)
     }
 }
 
+// A note is kept off the undo stack, yet it must be saved: an edited note
+// keeps the tree modified through undo and redo until the next save.
+TEST_F(EditHistory, NoteChangeMarksTheTreeModifiedWithoutAStep)
+{
+    history.recordChange(b, kChangeNote);
+    b->note = "remember";
+    EXPECT_FALSE(history.canUndo());
+    EXPECT_TRUE(history.isModified());
+    history.markSaved();
+    EXPECT_FALSE(history.isModified());
+
+    SetCaption(c, "C2");
+    history.recordChange(b, kChangeNote);
+    b->note = "again";
+    history.undo();  // back to the saved caption; the note stays edited
+    EXPECT_EQ("C", c->caption);
+    EXPECT_EQ("again", b->note);
+    EXPECT_TRUE(history.isModified());
+    history.redo();
+    history.undo();
+    EXPECT_TRUE(history.isModified());
+    history.markSaved();
+    EXPECT_FALSE(history.isModified());
+
+    history.recordChange(b, kChangeNote);
+    history.clearUndo();  // the history starts over with a fresh tree
+    EXPECT_FALSE(history.isModified());
+}
+
 }  // namespace
