@@ -2,6 +2,22 @@
 
 #include <vector>
 
+namespace {
+
+// FNV-1a: tells one body from another; collisions by chance are out of reach
+// at 64 bits, and nobody gains by forging one.
+std::uint64_t BodyDigest(const std::string& body)
+{
+    std::uint64_t digest = 14695981039346656037ull;
+    for (unsigned char c : body) {
+        digest ^= c;
+        digest *= 1099511628211ull;
+    }
+    return digest;
+}
+
+}  // namespace
+
 CMenuDocument::CMenuDocument()
 {
 }
@@ -98,8 +114,18 @@ bool CMenuDocument::load(const std::string& path, const std::string& menuName, c
                          const std::string& password, const ItemKey& itemKey)
 {
     accountFile.close();
-    if (accountFile.load(path) && accountFile.select(menuName, userName, password))
-        return parse(accountFile.currentRecord()->body(), itemKey);
+    m_stored = false;
+    loadFailure = LoadFailure::FileUnreadable;
+    if (accountFile.load(path)) {
+        loadFailure = LoadFailure::NoMatch;
+        if (accountFile.select(menuName, userName, password)) {
+            const std::string& body = accountFile.currentRecord()->body();
+            rememberStored(menuName, body);
+            const bool parsed = parse(body, itemKey);
+            loadFailure = parsed ? LoadFailure::None : LoadFailure::BadBody;
+            return parsed;
+        }
+    }
     // Owners show what was read: without a file that is an empty tree.
     if (rootMenu == nullptr) {
         rootMenu = newMenu(nullptr);
@@ -111,18 +137,52 @@ bool CMenuDocument::load(const std::string& path, const std::string& menuName, c
 bool CMenuDocument::save(const std::string& path, const std::string& menuName, const std::string& userName,
                          const std::string& password, const ItemKey& itemKey)
 {
+    return saveHeld(path, menuName, userName, password, itemKey, false) == SaveOutcome::Saved;
+}
+
+SaveOutcome CMenuDocument::saveChecked(const std::string& path, const std::string& menuName,
+                                       const std::string& userName, const std::string& password,
+                                       const ItemKey& itemKey, bool overwrite)
+{
+    return saveHeld(path, menuName, userName, password, itemKey, !overwrite);
+}
+
+SaveOutcome CMenuDocument::saveHeld(const std::string& path, const std::string& menuName,
+                                    const std::string& userName, const std::string& password,
+                                    const ItemKey& itemKey, bool check)
+{
     accountFile.close();
     // Held from reading to writing, so that no other save falls in between.
     if (!accountFile.loadForUpdate(path) || !accountFile.select(menuName, userName, password)) {
         accountFile.close();
-        return false;
+        return SaveOutcome::Failed;
+    }
+    if (check) {
+        const std::string& stored = accountFile.currentRecord()->body();
+        const bool unchanged = m_stored && m_storedPath == accountFile.path() && m_storedMenu == menuName &&
+                               m_storedLength == stored.size() && m_storedDigest == BodyDigest(stored);
+        if (!unchanged) {
+            accountFile.close();
+            return SaveOutcome::Conflict;
+        }
     }
     std::string body;
     if (rootMenu != nullptr) rootMenu->appendBody(body, itemKey);
-    accountFile.currentRecord()->setBody(std::move(body));
+    CAccountRecord* record = accountFile.currentRecord();
+    record->setBody(std::move(body));
     const bool saved = accountFile.save() == 1;
+    if (saved) rememberStored(menuName, record->body());
     accountFile.close();
-    return saved;
+    return saved ? SaveOutcome::Saved : SaveOutcome::Failed;
+}
+
+void CMenuDocument::rememberStored(const std::string& menuName, const std::string& body)
+{
+    m_stored = true;
+    m_storedPath = accountFile.path();
+    m_storedMenu = menuName;
+    m_storedDigest = BodyDigest(body);
+    m_storedLength = body.size();
 }
 
 void CMenuDocument::close()

@@ -530,13 +530,17 @@ TEST_F(MenuFile, RefusedLoadsAndSavesChangeNothing)
         doc.close();
         EXPECT_EQ(before, temp.Read());
         EXPECT_FALSE(doc.load(temp.path(), c.menu, c.user, c.password, ItemKey()));
+        EXPECT_EQ(LoadFailure::NoMatch, doc.loadFailure);
         EXPECT_FALSE(doc.canWrite());
     }
 
     CMenuDocument doc;
     EXPECT_FALSE(doc.load(temp.path() + ".missing", "Main", "admin", "", ItemKey()));
+    EXPECT_EQ(LoadFailure::FileUnreadable, doc.loadFailure);
     ASSERT_NE(nullptr, doc.rootMenu);  // an empty tree to show
     EXPECT_EQ(0, doc.rootMenu->count());
+    ASSERT_TRUE(doc.load(temp.path(), "Main", "admin", "", ItemKey()));
+    EXPECT_EQ(LoadFailure::None, doc.loadFailure);
 }
 
 }  // namespace
