@@ -21,5 +21,5 @@ const UINT TM_POPUP_STARTED = 0x8003;   // lParam a pop-up menu of another progr
 const UINT TM_WINDOW_CREATED = 0x8004;  // lParam a window another program created: watched when it is a pop-up menu
 
 // Worker event messages (PostEventMessage).
-const UINT EV_EXECUTE_ITEM = 0x8001;    // wParam the chosen menu item: run it
+const UINT EV_EXECUTE_ITEM = 0x8001;    // wParam the chosen item's id, lParam its tree's generation: run it
 const UINT EV_CLOSE_MENUS = 0x8002;     // close every menu, then signal the menus-closed event

@@ -65,8 +65,7 @@ CProcessThread::CProcessThread()
 CProcessThread::~CProcessThread()
 {
     releaseMenuWindows();
-    if (m_document.rootMenu != nullptr) m_document.deleteMenu(m_document.rootMenu);
-    m_document.rootMenu = nullptr;
+    DiscardTree();
     if (m_menusClosedEvent != nullptr) CloseHandle(m_menusClosedEvent);
 }
 
@@ -99,7 +98,7 @@ bool CProcessThread::FirstestProcess()
     m_router.setForeignPopup(nullptr);
     m_router.setAnchorWindow(nullptr);
     m_launcher.setShell(m_shell);
-    m_document.parse(std::string(), ItemKey());
+    ResetToDefaultTree();
     SetThreadTimer(kTimerStartup, 130, 0);
     return true;
 }
@@ -157,8 +156,7 @@ void CProcessThread::LastestProcess()
     KillThreadTimer(kTimerIdleLogout, 1);
     KillThreadTimer(kTimerHover, 1);
     KillThreadTimer(kTimerStartup, 1);
-    if (m_document.rootMenu != nullptr) m_document.deleteMenu(m_document.rootMenu);
-    m_document.rootMenu = nullptr;
+    DiscardTree();
     releaseMenuWindows();
     m_launcher.setShell(nullptr);
     if (m_shell != nullptr) m_shell->Release();
@@ -271,13 +269,17 @@ void CProcessThread::itemChosen(CMenuItem* item)
 {
     if (m_owner != nullptr && m_owner->frameWindow() != nullptr)
         SendMessageA(m_owner->frameWindow(), FM_SET_BUSY, 1, 0);
-    PostEventMessage(EV_EXECUTE_ITEM, reinterpret_cast<UINT_PTR>(item), 0);
+    // A login, logout or reload may be handled before the run and free the
+    // item: the run finds it again by id, and only in the same tree. No
+    // item has a negative id, so none is ever found for a missing item.
+    const int id = item != nullptr ? item->id : -1;
+    PostEventMessage(EV_EXECUTE_ITEM, static_cast<UINT_PTR>(static_cast<INT_PTR>(id)), m_treeGeneration);
 }
 
 UINT CProcessThread::OnEventMessage(_tagEMSG* msg)
 {
     if (msg->message == EV_EXECUTE_ITEM) {
-        ExecuteItem(reinterpret_cast<CMenuItem*>(msg->wParam));
+        ExecuteItem(msg->wParam, msg->lParam);
         return 0;
     }
     if (msg->message == EV_CLOSE_MENUS) return CloseMenus();
@@ -290,8 +292,18 @@ void CProcessThread::CloseRoot()
     rootWindow().close();
 }
 
-void CProcessThread::ExecuteItem(CMenuItem* item)
+void CProcessThread::DiscardTree()
 {
+    ++m_treeGeneration;
+    if (m_document.rootMenu != nullptr) m_document.deleteMenu(m_document.rootMenu);
+    m_document.rootMenu = nullptr;
+}
+
+void CProcessThread::ExecuteItem(UINT_PTR itemId, UINT_PTR treeGeneration)
+{
+    CMenuItem* item = nullptr;
+    if (treeGeneration == m_treeGeneration)
+        item = m_document.findItem(static_cast<int>(static_cast<INT_PTR>(itemId)));
     if (item != nullptr) {
         CloseRoot();
         const HWND popup = m_router.foreignPopup();
@@ -407,8 +419,7 @@ void CProcessThread::StartupLoginCheck()
 
 void CProcessThread::ResetToDefaultTree()
 {
-    if (m_document.rootMenu != nullptr) m_document.deleteMenu(m_document.rootMenu);
-    m_document.rootMenu = nullptr;
+    DiscardTree();
     m_document.parse(std::string(), ItemKey());
 }
 
@@ -448,8 +459,7 @@ void CProcessThread::OnLogin()
     CVantrelApp* app = App();
     if (app == nullptr) return;
     CloseRoot();
-    if (m_document.rootMenu != nullptr) m_document.deleteMenu(m_document.rootMenu);
-    m_document.rootMenu = nullptr;
+    DiscardTree();
     app->decryptFailed = 0;
     const bool loaded = m_document.load(app->loginFile, app->loginMenuName, app->loginUser, app->loginPassword,
                                         ItemKey(app->loginKey));

@@ -116,7 +116,11 @@ private:
     void CheckWatchedPopup();
     void InstallPopupHooks();
     void RemovePopupHooks();
-    void ExecuteItem(CMenuItem* item);
+    // Runs the item of that id when the tree it was chosen from is still
+    // the one shown; a login, logout or reload in between drops the run.
+    void ExecuteItem(UINT_PTR itemId, UINT_PTR treeGeneration);
+    // Frees the tree; every run still queued for one of its items is dropped.
+    void DiscardTree();
     UINT CloseMenus();
     void OnLogin();
     void OnLogout();
@@ -154,6 +158,9 @@ private:
     HANDLE m_menusClosedEvent;
     ProcessThreadOwner* m_owner = nullptr;
     CMenuDocument m_document;
+    // Counts the trees the document has held: a queued run carries the
+    // count of the tree its item belongs to, never a pointer into it.
+    UINT_PTR m_treeGeneration = 0;
     CHookRouter m_router;
     CItemLauncher m_launcher;
     // The shell's automation object, made and used on this thread only.

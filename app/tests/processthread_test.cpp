@@ -2,15 +2,21 @@
 #include "app/hookqueue.h"
 #include "app/processthread.h"
 #include "app/tests/workertestkit.h"
+#include "app/vantrelapp.h"
+#include "accounts/accountfile.h"
 #include "framework/window.h"
 #include "ahcommon/threadtimer.h"
+#include "menudoc/menudocument.h"
 
 #include <gtest/gtest.h>
 
 #include <objbase.h>
 
 #include <cstdio>
+#include <mutex>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include <atomic>
 
@@ -337,6 +343,220 @@ TEST(ProcessThread, APopupMenuThatShowsOpensTheRootWithoutAMouseReport)
 
     worker.Close();
     DestroyWindow(program);
+}
+
+}  // namespace
+
+namespace {
+
+// Opens nothing: records what the worker would have opened.
+class RecordingLauncher : public CItemLauncher {
+public:
+    std::vector<std::string> opened()
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        return m_opened;
+    }
+
+protected:
+    INT_PTR shellExecute(const std::string& file, const char*, int) override
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_opened.push_back(file);
+        return 33;
+    }
+
+private:
+    std::mutex m_lock;
+    std::vector<std::string> m_opened;
+};
+
+class LaunchRecordingWorker : public CProcessThread {
+public:
+    RecordingLauncher recorder;
+
+protected:
+    CItemLauncher& launcher() override { return recorder; }
+};
+
+// The frame as the worker sees it: records the busy messages, and can hold
+// the worker, outside its event messages, while it takes hook events.
+class HoldingFrame : public CWnd, public ProcessThreadOwner {
+public:
+    HoldingFrame()
+        : held(CreateEventA(nullptr, FALSE, FALSE, nullptr)), release(CreateEventA(nullptr, FALSE, FALSE, nullptr))
+    {
+    }
+    ~HoldingFrame() override
+    {
+        CloseHandle(held);
+        CloseHandle(release);
+    }
+
+    void startHookReports() override {}
+    bool dequeueHookEvent(HookMouseEvent&) override
+    {
+        if (holdNext.exchange(false)) {
+            SetEvent(held);
+            WaitForSingleObject(release, 10000);
+        }
+        return false;
+    }
+    HWND frameWindow() const override { return m_hWnd; }
+
+    HANDLE held;
+    HANDLE release;
+    std::atomic<bool> holdNext{false};
+    std::vector<WPARAM> busy;  // FM_SET_BUSY as received, on the test's thread
+
+protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == FM_SET_BUSY) {
+            busy.push_back(wParam);
+            return 1;
+        }
+        return CWnd::OnMessage(message, wParam, lParam);
+    }
+};
+
+// Handles this thread's messages until `done` holds; its last answer.
+template <typename Condition>
+bool PumpUntil(Condition done)
+{
+    const DWORD start = GetTickCount();
+    MSG msg;
+    while (!done() && GetTickCount() - start < 10000) {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        Sleep(2);
+    }
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    return done();
+}
+
+// A menu "Office" for the user writer/w1 whose two items open "first.exe" and
+// "second.exe".
+void WriteOfficeMenu(const std::string& path)
+{
+    CMenuDocument doc;
+    CMenuList* root = doc.newMenu(nullptr);
+    root->isRoot = 1;
+    root->appendNew(0)->target = "first.exe";
+    root->appendNew(0)->target = "second.exe";
+    const std::string body = root->toBody(ItemKey());
+    doc.deleteMenu(root);
+    CAccountFile file;
+    ASSERT_TRUE(file.create(path, "Office"));
+    file.deleteRecord("Office");
+    file.addRecord("Office", body);
+    file.currentRecord()->users = {CUserEntry("writer", "w1", "rw")};
+    ASSERT_TRUE(file.save());
+    file.close();
+}
+
+class QueuedRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char folder[MAX_PATH] = {};
+        ASSERT_NE(GetTempPathA(MAX_PATH, folder), 0u);
+        path = std::string(folder) + "vantrel-queued-run-" + std::to_string(GetCurrentProcessId()) + ".vn";
+        WriteOfficeMenu(path);
+        const RECT none = {0, 0, 0, 0};
+        ASSERT_TRUE(frame.CreateEx(0, CWnd::RegisterWndClass(0), "HoldingFrame", WS_POPUP, none, nullptr, 0));
+        worker.setOwner(&frame);
+        ASSERT_EQ(worker.Open(), 1);
+        worker.WaitRunning();
+        ASSERT_EQ(worker.GetRunning(), 1);
+    }
+    void TearDown() override
+    {
+        worker.stop();
+        frame.DestroyWindow();
+        DeleteFileA(path.c_str());
+        CVantrelApp* app = VantrelApp();
+        app->loggedIn = 0;
+        app->engineReady = 1;
+        app->decryptFailed = 0;
+        app->loginFile.clear();
+        app->loginMenuName.clear();
+        app->loginUser.clear();
+        app->loginPassword.clear();
+        app->loginKey.clear();
+    }
+
+    // Posts a login with these values, or a logout, as the frame's requests do.
+    void Request(UINT message, const char* password = "w1")
+    {
+        CVantrelApp* app = VantrelApp();
+        app->loginFile = path;
+        app->loginMenuName = "Office";
+        app->loginUser = "writer";
+        app->loginPassword = password;
+        app->loginKey = std::string(8, '\xAB');
+        app->engineReady = 0;
+        ASSERT_TRUE(PostThreadMessageA(worker.threadId(), message, 0, 0));
+    }
+    void LogIn()
+    {
+        Request(TM_LOGIN);
+        ASSERT_TRUE(PumpUntil([] { return VantrelApp()->engineReady == 1; }));
+        ASSERT_EQ(VantrelApp()->loggedIn, 1);
+    }
+    // With the worker held, chooses the item at `index` of the tree it shows,
+    // as a click on it does; the run waits in the worker's queue behind
+    // `before` (a login or logout request) when one is given.
+    void Choose(int index, UINT before = 0, const char* password = "w1")
+    {
+        frame.holdNext = true;
+        ASSERT_TRUE(PostThreadMessageA(worker.threadId(), TM_HOOK_EVENTS, 0, 0));
+        ASSERT_EQ(WaitForSingleObject(frame.held, 10000), WAIT_OBJECT_0);
+        if (before != 0) Request(before, password);
+        frame.busy.clear();
+        worker.itemChosen(worker.document().rootMenu->itemAt(index));
+        SetEvent(frame.release);
+        // The engine is ready again once the run is over or dropped.
+        ASSERT_TRUE(PumpUntil([&] { return frame.busy.size() == 2 && VantrelApp()->engineReady == 1; }));
+        EXPECT_EQ(frame.busy, (std::vector<WPARAM>{1, 0}));
+    }
+
+    std::string path;
+    HoldingFrame frame;
+    LaunchRecordingWorker worker;
+};
+
+TEST_F(QueuedRun, AChosenItemRuns)
+{
+    LogIn();
+    Choose(1);
+    EXPECT_EQ(worker.recorder.opened(), (std::vector<std::string>{"second.exe"}));
+}
+
+// The menus' tree is freed by what is handled between the choice and its
+// run: the item of that tree must not run, and the engine is ready again.
+TEST_F(QueuedRun, ALoginLogoutOrReloadBeforeTheRunDropsIt)
+{
+    const struct {
+        const char* name;
+        UINT request;
+        const char* password;
+        int loggedInAfter;
+    } cases[] = {
+        {"reload of the same menu", TM_LOGIN, "w1", 1},
+        {"logout", TM_LOGOUT, "w1", 0},
+        {"login that fails", TM_LOGIN, "wrong", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LogIn();
+        Choose(0, c.request, c.password);
+        EXPECT_EQ(VantrelApp()->loggedIn, c.loggedInAfter);
+        EXPECT_TRUE(worker.recorder.opened().empty());
+    }
+    // The tree shown now runs its items.
+    LogIn();
+    Choose(0);
+    EXPECT_EQ(worker.recorder.opened(), (std::vector<std::string>{"first.exe"}));
 }
 
 }  // namespace
