@@ -231,6 +231,7 @@ bool CMainFrame::HandlesCommand(UINT id) const
     case ID_APP_EXIT:
     case ID_ENABLE_MENU:
     case ID_NEW_FILE:
+    case ID_OPEN_DESIGNER:
     case ID_LOGIN:
     case ID_USERS:
     case ID_CHANGE_PASSWORD:
@@ -250,6 +251,9 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
     case ID_ENABLE_MENU:
         ui.Enable(m_enableMenuProc != nullptr);
         ui.SetCheck(m_menusEnabled);
+        return true;
+    case ID_OPEN_DESIGNER:
+        ui.Enable(m_dialogs.loggedIn());
         return true;
     case ID_LOGIN: {
         CVantrelApp* app = VantrelApp();
@@ -278,6 +282,9 @@ bool CMainFrame::OnCommand(UINT id, UINT, HWND)
         return true;
     case ID_NEW_FILE:
         m_dialogs.OnNewFile();
+        return true;
+    case ID_OPEN_DESIGNER:
+        m_dialogs.OnOpenDesigner();
         return true;
     case ID_LOGIN:
         m_dialogs.OnLogin();

@@ -5,12 +5,12 @@
 #pragma once
 
 #include "app/aboutdlg.h"
-#include "app/framedialogs.h"
 #include "app/hookevent.h"
 #include "app/hookqueue.h"
 #include "app/messagewnd.h"
 #include "app/processthread.h"
 #include "app/systemtray.h"
+#include "app/traydialogs.h"
 #include "framework/window.h"
 
 #include <shldisp.h>
@@ -74,7 +74,7 @@ private:
     CProcessThread m_processThread;
     CSystemTray m_trayIcon;
     CAboutDlg m_aboutDialog;
-    CFrameDialogs m_dialogs{*this};
+    CTrayDialogs m_dialogs{*this};
     CHookEventQueue m_hookEventQueue;
     MSG m_wakeMessage = {};
     HMODULE m_hookLibrary = nullptr;

@@ -204,3 +204,8 @@
 #define IDS_TYPING_REFUSED          58138
 #define IDS_TYPING_WINDOW_GONE      58139
 #define IDS_TYPING_FAILED           58140
+#define IDS_DESIGNER_LOAD_FAILED    58141   // %s = menu name, then %s = file path
+#define IDS_ASK_OVERWRITE_MENU      58142   // %s = menu name, then %s = file path
+#define IDS_DESIGNER_LOGIN_STALE    58143   // %s = menu name, then %s = file path
+#define IDS_DESIGNER_BAD_MENU       58144   // %s = menu name, then %s = file path
+#define IDS_DESIGNER_READ_ONLY      58145   // %s = menu name

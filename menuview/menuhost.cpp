@@ -4,6 +4,18 @@
 
 #include "framework/ansitext.h"
 
+MenuMetrics ReadSystemMenuMetrics()
+{
+    MenuMetrics metrics;
+    const int menuBar = GetSystemMetrics(SM_CYMENU);
+    if (menuBar > 2) metrics.itemHeight = menuBar - 2;
+    metrics.separatorHeight = metrics.itemHeight / 2;
+    if (const int check = GetSystemMetrics(SM_CXMENUCHECK)) metrics.checkWidth = check;
+    if (const int cx = GetSystemMetrics(SM_CXSMICON)) metrics.iconWidth = cx;
+    if (const int cy = GetSystemMetrics(SM_CYSMICON)) metrics.iconHeight = cy;
+    return metrics;
+}
+
 CMenuWndHost::CMenuWndHost() : m_rootWindow(new CMenuWnd(this)) {}
 
 CMenuWndHost::~CMenuWndHost()
@@ -17,12 +29,7 @@ bool CMenuWndHost::initMenuWindows(HICON rootIcon)
     m_className = CWnd::RegisterWndClass(CS_CLASSDC, LoadCursor(nullptr, IDC_ARROW));
     if (m_className.empty()) return false;
 
-    const int menuBar = GetSystemMetrics(SM_CYMENU);
-    if (menuBar > 2) m_metrics.itemHeight = menuBar - 2;
-    m_metrics.separatorHeight = m_metrics.itemHeight / 2;
-    if (const int check = GetSystemMetrics(SM_CXMENUCHECK)) m_metrics.checkWidth = check;
-    if (const int cx = GetSystemMetrics(SM_CXSMICON)) m_metrics.iconWidth = cx;
-    if (const int cy = GetSystemMetrics(SM_CYSMICON)) m_metrics.iconHeight = cy;
+    m_metrics = ReadSystemMenuMetrics();
 
     LOGFONTA font = {};
     if (readMenuFont(font)) m_menuFont = CreateFontIndirectA(&font);

@@ -16,6 +16,10 @@
 class CMenuWnd;
 class CMenuItem;
 
+// The system's menu metrics, as the run-time menus and the designer's
+// panels both draw with them.
+MenuMetrics ReadSystemMenuMetrics();
+
 class CMenuWndHost {
 public:
     CMenuWndHost();

@@ -18,6 +18,12 @@
 //                                LF written as \r and \n
 //   vantrelctl des KEY           the item key KEY as the login dialog saves it in
 //                                the registry value Des
+//   vantrelctl title PREFIX      the whole title of the visible top-level window
+//                                whose title begins with PREFIX
+//   vantrelctl panels PREFIX     screen rectangles of the visible panels on the
+//                                canvas (child 0xE900) of that window, in the
+//                                order the canvas made them, one a line
+//   vantrelctl itemheight        the height of one menu item in pixels
 #include "designer/logindlg.h"
 
 #include <windows.h>
@@ -79,6 +85,40 @@ int Processes(const char* name)
         if (_stricmp(entry.szExeFile, name) == 0) ++count;
     CloseHandle(snapshot);
     return count;
+}
+
+struct PrefixSearch {
+    const char* prefix;
+    HWND found;
+};
+
+BOOL CALLBACK FindPrefixed(HWND window, LPARAM param)
+{
+    PrefixSearch& search = *reinterpret_cast<PrefixSearch*>(param);
+    char text[512] = {};
+    GetWindowTextA(window, text, sizeof text);
+    if (IsWindowVisible(window) && std::strncmp(text, search.prefix, std::strlen(search.prefix)) == 0) {
+        search.found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindPrefixed(const char* prefix)
+{
+    PrefixSearch search = {prefix, nullptr};
+    EnumWindows(&FindPrefixed, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Panels are children of the canvas; the newest is on top of the z-order,
+// so the walk goes from the bottom up to list them in the order made.
+void PrintPanels(HWND canvas)
+{
+    for (HWND w = GetWindow(GetWindow(canvas, GW_CHILD), GW_HWNDLAST); w != nullptr; w = GetWindow(w, GW_HWNDPREV)) {
+        RECT r;
+        if (IsWindowVisible(w) && GetWindowRect(w, &r)) std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    }
 }
 
 BOOL CALLBACK PrintRect(HWND window, LPARAM param)
@@ -176,6 +216,25 @@ int main(int argc, char** argv)
     }
     if (verb == "des" && argc == 3) {
         std::printf("%s\n", EncodeRememberedKey(argv[2]).c_str());
+        return 0;
+    }
+    if (verb == "title" && argc == 3) {
+        HWND window = FindPrefixed(argv[2]);
+        if (window == nullptr) return 1;
+        char text[512] = {};
+        GetWindowTextA(window, text, sizeof text);
+        std::printf("%s\n", text);
+        return 0;
+    }
+    if (verb == "panels" && argc == 3) {
+        HWND window = FindPrefixed(argv[2]);
+        HWND canvas = window != nullptr ? GetDlgItem(window, 0xE900) : nullptr;
+        if (canvas == nullptr || GetWindow(canvas, GW_CHILD) == nullptr) return 1;
+        PrintPanels(canvas);
+        return 0;
+    }
+    if (verb == "itemheight") {
+        std::printf("%d\n", GetSystemMetrics(SM_CYMENU) - 2);
         return 0;
     }
     if (verb == "procs" && argc == 3) {

@@ -1,24 +1,30 @@
-// The tray menu's dialogs (login, new menu, users, change password) and the
-// delete-menu command, held by the main frame. It is also what the dialogs
-// see of the program: settings, login values, messages, the tray animation.
+// The tray menu's dialogs (login, new menu, designer, users, change
+// password) and the delete-menu command, held by the main frame. It is also
+// what the dialogs see of the program: settings, login values, messages,
+// the tray animation and the worker's reload after the designer saved.
 #pragma once
 
 #include "accounts/dialoghost.h"
 #include "accounts/usersdlg.h"
 #include "designer/changepassworddlg.h"
+#include "designer/designerdlg.h"
+#include "designer/designerhost.h"
 #include "designer/logindlg.h"
 #include "designer/newmenufiledlg.h"
 
 class CMainFrame;
 
-class CFrameDialogs : public CDialogHost {
+class CTrayDialogs : public CDialogHost, public CDesignerHost {
 public:
-    explicit CFrameDialogs(CMainFrame& frame);
+    explicit CTrayDialogs(CMainFrame& frame);
 
     // The frame's commands. Each brings its dialog to the top when it is
     // already open.
     void OnLogin();
     void OnNewFile();
+    // Only a login with write rights edits its menu; the designer itself
+    // refuses one whose menu it cannot read or whose user may not write.
+    void OnOpenDesigner();
     void OnUsers();
     void OnChangePassword();
     void OnDeleteMenu();
@@ -36,9 +42,11 @@ public:
                     const std::string& second) override;
     void dialogShown(HWND dialog, bool animate) override;
     void dialogClosing(HWND dialog, bool animate) override;
+    void reloadMenus() override;
 
     CLoginDlg loginDialog;
     CNewMenuFileDlg newFileDialog;
+    CDesignerDlg designer;
     CUsersDlg usersDialog;
     CChangePasswordDlg changePasswordDialog;
 

@@ -1,4 +1,4 @@
-#include "app/framedialogs.h"
+#include "app/traydialogs.h"
 
 #include "accounts/accountfile.h"
 #include "app/mainframe.h"
@@ -23,17 +23,17 @@ void FlyBetweenTrayAndWindow(HWND window, bool toTray)
 
 }  // namespace
 
-CFrameDialogs::CFrameDialogs(CMainFrame& frame)
-    : loginDialog(*this), newFileDialog(*this), usersDialog(*this), changePasswordDialog(*this), m_frame(frame)
+CTrayDialogs::CTrayDialogs(CMainFrame& frame)
+    : loginDialog(*this), newFileDialog(*this), designer(*this), usersDialog(*this), changePasswordDialog(*this), m_frame(frame)
 {
 }
 
-HWND CFrameDialogs::FrameWindow() const
+HWND CTrayDialogs::FrameWindow() const
 {
     return m_frame.m_hWnd;
 }
 
-void CFrameDialogs::OnLogin()
+void CTrayDialogs::OnLogin()
 {
     CVantrelApp* app = VantrelApp();
     if (app == nullptr) return;
@@ -54,22 +54,32 @@ void CFrameDialogs::OnLogin()
     m_frame.requestLogin();
 }
 
-void CFrameDialogs::OnNewFile()
+void CTrayDialogs::OnNewFile()
 {
     newFileDialog.DoModal(FrameWindow());
 }
 
-void CFrameDialogs::OnUsers()
+void CTrayDialogs::OnOpenDesigner()
+{
+    if (designer.IsOpen()) {
+        designer.BringToTop();
+        return;
+    }
+    if (!loggedIn()) return;
+    designer.DoModal(FrameWindow());
+}
+
+void CTrayDialogs::OnUsers()
 {
     usersDialog.Run(FrameWindow());
 }
 
-void CFrameDialogs::OnChangePassword()
+void CTrayDialogs::OnChangePassword()
 {
     changePasswordDialog.DoModal(FrameWindow());
 }
 
-void CFrameDialogs::OnDeleteMenu()
+void CTrayDialogs::OnDeleteMenu()
 {
     const LoginValues login = currentLogin();
     if (showMessage(FrameWindow(), IDS_ASK_DELETE_MENU, MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2, login.file,
@@ -98,27 +108,27 @@ void CFrameDialogs::OnDeleteMenu()
     m_frame.requestLogout();
 }
 
-CWinApp& CFrameDialogs::settings()
+CWinApp& CTrayDialogs::settings()
 {
     return *VantrelApp();
 }
 
-std::string CFrameDialogs::toModuleRelative(const std::string& path) const
+std::string CTrayDialogs::toModuleRelative(const std::string& path) const
 {
     return VantrelApp()->toModuleRelative(path);
 }
 
-std::string CFrameDialogs::resolveModuleRelative(const std::string& path) const
+std::string CTrayDialogs::resolveModuleRelative(const std::string& path) const
 {
     return VantrelApp()->resolveModuleRelative(path);
 }
 
-bool CFrameDialogs::loggedIn() const
+bool CTrayDialogs::loggedIn() const
 {
     return VantrelApp()->loggedIn.load() != 0;
 }
 
-LoginValues CFrameDialogs::currentLogin() const
+LoginValues CTrayDialogs::currentLogin() const
 {
     const CVantrelApp* app = VantrelApp();
     return {app->loginFile, app->loginMenuName, app->loginUser, app->loginPassword, app->loginKey};
@@ -126,41 +136,46 @@ LoginValues CFrameDialogs::currentLogin() const
 
 // Only the user-interface thread writes the login values while no login
 // request is under way; the worker reads them when it handles one.
-void CFrameDialogs::setLoginAccount(const std::string& user, const std::string& password)
+void CTrayDialogs::setLoginAccount(const std::string& user, const std::string& password)
 {
     CVantrelApp* app = VantrelApp();
     app->loginUser = user;
     app->loginPassword = password;
 }
 
-bool CFrameDialogs::takeDecryptFailed()
+bool CTrayDialogs::takeDecryptFailed()
 {
     return VantrelApp()->decryptFailed.exchange(0) != 0;
 }
 
-void CFrameDialogs::setAutoLogoutMinutes(int minutes)
+void CTrayDialogs::setAutoLogoutMinutes(int minutes)
 {
     VantrelApp()->autoLogoutMinutes = minutes;
 }
 
-HICON CFrameDialogs::programIcon() const
+HICON CTrayDialogs::programIcon() const
 {
     return VantrelApp()->appIcon;
 }
 
-int CFrameDialogs::showMessage(HWND owner, UINT stringId, UINT style, const std::string& first,
+int CTrayDialogs::showMessage(HWND owner, UINT stringId, UINT style, const std::string& first,
                                const std::string& second)
 {
     const std::string text = FormatStringResource(stringId, first, second);
     return MessageBoxA(owner, text.c_str(), VantrelApp()->m_appName.c_str(), style);
 }
 
-void CFrameDialogs::dialogShown(HWND dialog, bool animate)
+void CTrayDialogs::dialogShown(HWND dialog, bool animate)
 {
     if (animate) FlyBetweenTrayAndWindow(dialog, false);
 }
 
-void CFrameDialogs::dialogClosing(HWND dialog, bool animate)
+void CTrayDialogs::dialogClosing(HWND dialog, bool animate)
 {
     if (animate) FlyBetweenTrayAndWindow(dialog, true);
+}
+
+void CTrayDialogs::reloadMenus()
+{
+    m_frame.requestLogin();
 }

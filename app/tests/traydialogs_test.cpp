@@ -1,11 +1,12 @@
-// The frame's dialog commands with message boxes recorded and answered and
+// The tray menu's dialog commands with message boxes recorded and answered and
 // the dialogs driven once they are on screen.
-#include "app/framedialogs.h"
+#include "app/traydialogs.h"
 #include "app/mainframe.h"
 #include "app/vantrelapp.h"
 
 #include "accounts/accountfile.h"
 #include "ahcommon/ahsystem.h"
+#include "framework/cmdui.h"
 #include "framework/controls.h"
 #include "lang/resource.h"
 
@@ -19,16 +20,16 @@
 
 namespace {
 
-const char kCompany[] = "Vantrel Frame Dialog Tests";
+const char kCompany[] = "Vantrel Tray Dialog Tests";
 
 class RecordingDialogs;
 RecordingDialogs* g_dialogs = nullptr;
 
-// The frame's dialogs with the message boxes recorded and a script run on
+// The tray menu's dialogs with the message boxes recorded and a script run on
 // the next dialog that appears.
-class RecordingDialogs : public CFrameDialogs {
+class RecordingDialogs : public CTrayDialogs {
 public:
-    explicit RecordingDialogs(CMainFrame& frame) : CFrameDialogs(frame) { g_dialogs = this; }
+    explicit RecordingDialogs(CMainFrame& frame) : CTrayDialogs(frame) { g_dialogs = this; }
     ~RecordingDialogs() { g_dialogs = nullptr; }
 
     int showMessage(HWND, UINT stringId, UINT, const std::string& first, const std::string& second) override
@@ -70,7 +71,7 @@ std::string TempFile(const char* name)
 {
     char folder[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, folder);
-    return std::string(folder) + "vantrel-frame-dialogs-" + std::to_string(GetCurrentProcessId()) + "-" + name;
+    return std::string(folder) + "vantrel-tray-dialogs-" + std::to_string(GetCurrentProcessId()) + "-" + name;
 }
 
 std::vector<std::string> MenuNames(const std::string& path)
@@ -90,7 +91,7 @@ void MakeFile(const std::string& path, const std::vector<std::string>& menus)
     ASSERT_TRUE(accounts.save());
 }
 
-class FrameDialogs : public ::testing::Test {
+class TrayDialogs : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
@@ -125,7 +126,7 @@ protected:
     std::string file;
 };
 
-TEST_F(FrameDialogs, DeleteMenuAsksThenRemovesTheMenuAndLogsOut)
+TEST_F(TrayDialogs, DeleteMenuAsksThenRemovesTheMenuAndLogsOut)
 {
     MakeFile(file, {"Main", "Other"});
     dialogs.answers = {IDCANCEL};
@@ -140,7 +141,7 @@ TEST_F(FrameDialogs, DeleteMenuAsksThenRemovesTheMenuAndLogsOut)
     EXPECT_EQ(VantrelApp()->engineReady.load(), 0);  // the logout is under way
 }
 
-TEST_F(FrameDialogs, DeleteMenuNeverTakesAnotherMenuOfTheSameNameInOtherCase)
+TEST_F(TrayDialogs, DeleteMenuNeverTakesAnotherMenuOfTheSameNameInOtherCase)
 {
     MakeFile(file, {"MAIN", "Main"});
     dialogs.OnDeleteMenu();
@@ -154,7 +155,7 @@ TEST_F(FrameDialogs, DeleteMenuNeverTakesAnotherMenuOfTheSameNameInOtherCase)
     EXPECT_EQ(VantrelApp()->engineReady.load(), 1);
 }
 
-TEST_F(FrameDialogs, LoginHandsTheFiveValuesOverWithAnEightByteKey)
+TEST_F(TrayDialogs, LoginHandsTheFiveValuesOverWithAnEightByteKey)
 {
     MakeFile(file, {"Main"});
     CVantrelApp* app = VantrelApp();
@@ -185,7 +186,46 @@ TEST_F(FrameDialogs, LoginHandsTheFiveValuesOverWithAnEightByteKey)
     dialogs.script = nullptr;
 }
 
-TEST_F(FrameDialogs, ChangingTheOwnPasswordKeepsTheLoginAndTheRememberedPasswordMatching)
+TEST_F(TrayDialogs, TheDesignerOpensOnlyForAWriterAndItsSaveReloadsTheMenus)
+{
+    MakeFile(file, {"Main"});
+    CVantrelApp* app = VantrelApp();
+    HMENU popup = CreatePopupMenu();
+    ASSERT_NE(popup, nullptr);
+    AppendMenuA(popup, MF_STRING, ID_OPEN_DESIGNER, "Designer");
+    const auto enabled = [&] {
+        UpdateMenuCommands(popup, frame);
+        return (GetMenuState(popup, ID_OPEN_DESIGNER, MF_BYCOMMAND) & MF_GRAYED) == 0;
+    };
+    EXPECT_TRUE(enabled());
+
+    app->loggedIn = 0;
+    EXPECT_FALSE(enabled());
+    dialogs.script = [](HWND) { ADD_FAILURE() << "no designer expected"; };
+    dialogs.OnOpenDesigner();
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    // A reader gets a message and no designer.
+    app->loggedIn = 1;
+    app->loginUser = "guest";
+    dialogs.OnOpenDesigner();
+    EXPECT_EQ(dialogs.messages, std::vector<UINT>{IDS_DESIGNER_READ_ONLY});
+    EXPECT_FALSE(dialogs.designer.IsOpen());
+    DestroyMenu(popup);
+
+    dialogs.messages.clear();
+    app->loginUser = "admin";
+    dialogs.script = [](HWND d) {
+        SendMessageA(d, WM_COMMAND, MAKEWPARAM(ID_DESIGNER_SAVE, 0), 0);
+        SendMessageA(d, WM_COMMAND, MAKEWPARAM(ID_DESIGNER_CLOSE, 0), 0);
+    };
+    dialogs.OnOpenDesigner();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_FALSE(dialogs.designer.IsOpen());
+    EXPECT_EQ(app->engineReady.load(), 0) << "the worker was asked to load the saved menu";
+}
+
+TEST_F(TrayDialogs, ChangingTheOwnPasswordKeepsTheLoginAndTheRememberedPasswordMatching)
 {
     MakeFile(file, {"Main"});
     CVantrelApp* app = VantrelApp();

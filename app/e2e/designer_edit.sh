@@ -1,0 +1,189 @@
+#!/bin/bash
+# The designer with a real mouse and keyboard: a writer opens it from the
+# tray menu, drags an item to another place and into a submenu opened by
+# hovering, moves one with Ctrl+Down, cuts and pastes, undoes and redoes by
+# the accelerators, saves and closes. The saved file then holds the new
+# tree, and a right click in notepad shows it: the moved item types its
+# text. A reader's tray menu has no designer.
+# E2E_SHOTS=DIR keeps pictures of the designer for the user guide.
+source "$(dirname "$0")/../../tests/e2e/lib.sh"
+source "$(dirname "$0")/vantrel.sh"
+source "$(dirname "$0")/engine_setup.sh"
+
+json="$E2E_TMP/desk.json"
+cat >"$json" <<'JSON'
+{ "menus": [ { "name": "Desk",
+  "users": [ { "name": "ed", "password": "e1", "rights": "rw" },
+             { "name": "rd", "password": "r1", "rights": "r" } ],
+  "items": [ { "caption": "Desk", "submenu": [
+      { "caption": "Alpha", "keystrokes": "alpha" },
+      { "caption": "Beta", "keystrokes": "beta" },
+      { "caption": "Folder", "submenu": [ { "caption": "Inner", "keystrokes": "inner" } ] },
+      { "caption": "Gamma", "keystrokes": "gamma" } ] } ] } ] }
+JSON
+menu_file="$E2E_TMP/desk.vn"
+build_menu_file "$json" "$menu_file"
+
+# login USER PASSWORD: the settings of an automatic login to the menu.
+login_settings() {
+    reset_settings
+    regset File REG_SZ "$(winepath -w "$menu_file")"
+    regset Vantrel REG_SZ Desk
+    regset User REG_SZ "$1"
+    regset Password REG_SZ "$2"
+    regset AutoEnter REG_DWORD 1
+}
+# The captions of the menu's tree as the saved file holds them, one a line,
+# indented by two spaces a level.
+saved_tree() {
+    wine "$VANTREL_OUT/vntool.exe" dump "$(winepath -w "$menu_file")" --menu Desk --user ed --password e1 \
+        </dev/null 2>/dev/null | tr -d '\r' | python3 -c '
+import json, sys
+def walk(items, depth):
+    for item in items:
+        print("  " * depth + item.get("caption", "-"))
+        walk(item.get("submenu", []), depth + 1)
+walk(json.load(sys.stdin)["items"], 0)'
+}
+
+DESIGNER='Menu Designer'
+designer_open() { ctl title "$DESIGNER" >/dev/null; }
+designer_closed() { ! designer_open; }
+item_height=$(ctl itemheight)
+# panel N: the rectangle of the Nth panel on the canvas (1 = the root).
+panel() { ctl panels "$DESIGNER" | sed -n "${1}p"; }
+panels_at_least() { [ "$(ctl panels "$DESIGNER" | wc -l)" -ge "$1" ]; }
+# item_point N I [PART]: a screen point over item I (from 0) of panel N, at
+# PART quarters of its height (2 = the middle); no separators come before it.
+item_point() {
+    local l t r b
+    read -r l t r b <<<"$(panel "$1")"
+    [ -n "$t" ] || fail "no panel $1"
+    echo "$((l + 30)) $((t + 3 + $2 * item_height + ${3:-2} * item_height / 4))"
+}
+click_item() {
+    local x y
+    read -r x y <<<"$(item_point "$1" "$2")"
+    xdotool mousemove "$x" "$y" click 1
+    sleep 0.3
+}
+# drag_item N I TO_N TO_I PART: drags item I of panel N (selected first) to
+# PART quarters of item TO_I of panel TO_N, in small steps as a hand would.
+press_item() {
+    local x y
+    click_item "$1" "$2"
+    read -r x y <<<"$(item_point "$1" "$2")"
+    xdotool mousemove "$x" "$y" mousedown 1
+    sleep 0.1
+    xdotool mousemove_relative 0 6
+    sleep 0.1
+}
+move_to_item() {
+    local x y
+    read -r x y <<<"$(item_point "$1" "$2" "$3")"
+    xdotool mousemove "$((x - 3))" "$((y - 2))"
+    sleep 0.15
+    xdotool mousemove "$x" "$y"
+    sleep 0.3
+}
+title_has_asterisk() { ctl title "$DESIGNER" | grep -q ' \* - \['; }
+title_saved() { ! title_has_asterisk; }
+
+# A reader's tray menu lacks the designer.
+login_settings rd r1
+start_notepad
+start_vantrel
+pid=$LAST_PID
+open_tray_menu_for_keys
+xdotool key d
+sleep 1
+designer_closed || fail "the designer opened for a reader"
+xdotool key Escape
+ctl command 57665 >/dev/null
+await_exit "$pid" 15
+
+# The writer opens the designer from the tray menu.
+login_settings ed e1
+start_vantrel
+pid=$LAST_PID
+open_tray_menu_for_keys
+xdotool key d
+wait_for 15 "the designer" designer_open
+wait_for 10 "the submenu's panel" panels_at_least 2
+note "designer: $(ctl title "$DESIGNER")"
+note "panels: $(ctl panels "$DESIGNER" | tr '\n' ';')"
+designer_window=$(xdotool search --onlyvisible --name "^$DESIGNER" | head -n 1)
+xdotool windowmove "$designer_window" 40 40 windowsize "$designer_window" 700 480
+sleep 0.5
+
+# Alpha dragged to the lower half of Gamma: it goes after it.
+press_item 2 0
+move_to_item 2 2 2
+move_to_item 2 3 3
+[ -n "${E2E_SHOTS:-}" ] && screenshot "$E2E_SHOTS/designer-drag.png"
+xdotool mouseup 1
+sleep 0.5
+title_has_asterisk || fail "no asterisk after a move: $(ctl title "$DESIGNER")"
+
+# Beta dragged over Folder, which opens its panel, and onto Inner's lower half.
+press_item 2 0
+move_to_item 2 1 2
+wait_for 10 "Folder's panel, opened by hovering" panels_at_least 3
+move_to_item 3 0 3
+xdotool mouseup 1
+sleep 0.5
+[ -n "${E2E_SHOTS:-}" ] && screenshot "$E2E_SHOTS/designer.png"
+
+# Now: Folder (Inner, Beta), Gamma, Alpha. Gamma moves down with Ctrl+Down.
+click_item 2 1
+xdotool key ctrl+Down
+sleep 0.3
+# Folder, Alpha, Gamma: Alpha is cut and pasted before Folder.
+click_item 2 1
+xdotool key ctrl+x
+sleep 0.3
+click_item 2 0
+xdotool key ctrl+v
+sleep 0.3
+# Undo both, redo both: the paste stands again.
+xdotool key ctrl+z
+sleep 0.3
+xdotool key ctrl+z
+sleep 0.3
+xdotool key ctrl+y
+sleep 0.3
+xdotool key ctrl+y
+sleep 0.3
+xdotool key ctrl+s
+wait_for 10 "the asterisk to go after saving" title_saved
+xdotool key Escape
+wait_for 10 "the designer to close" designer_closed
+
+expected='Desk
+  Alpha
+  Folder
+    Inner
+    Beta
+  Gamma'
+tree=$(saved_tree)
+[ "$tree" = "$expected" ] || fail "the saved tree is
+$tree"
+note "saved tree: $(echo $tree)"
+
+# The worker reloaded: Desk > Alpha types its text into notepad.
+sleep 1
+open_root
+read -r rl rt rr rb <<<"$(ctl rects CMenuWnd)"
+rest_at $((rl + 40)) $((rt + 10))
+wait_for 10 "the submenu" has_menus 2
+read -r sl st sr sb <<<"$(ctl rects CMenuWnd | sort -n | awk -v l="$rl" '$1 != l' | head -n 1)"
+rest_at $((sl + 40)) $((st + 3 + item_height / 2))
+sleep 0.3
+xdotool click 1
+wait_for 10 "the menus to close" has_menus 0
+await_notepad_text 'alpha'
+
+ctl command 57665 >/dev/null
+await_exit "$pid" 15
+[ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE"
+echo "PASS"
