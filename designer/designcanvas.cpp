@@ -60,6 +60,7 @@ bool CDesignCanvas::create(HWND parent, const RECT& rect)
     m_drag.reset();
     m_panels.clear();
     m_tornDown = false;
+    m_barsSet = false;
     return CreateEx(WS_EX_CLIENTEDGE, m_canvasClass, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, rect, parent,
                     kCanvasId) != FALSE;
 }
@@ -382,16 +383,20 @@ void CDesignCanvas::updateScrollRange()
     info.cbSize = sizeof info;
     info.fMask = SIF_ALL;
     info.nPage = 1;
-    if (next.horz) {
+    // Setting a bar redraws it even when nothing changed, which costs more
+    // than the whole relayout of a typed caption: only changed bars are set.
+    const bool shownNow = old.horz != next.horz || old.vert != next.vert || !m_barsSet;
+    if (next.horz && (shownNow || old.maxH != next.maxH || old.posH != next.posH)) {
         info.nMax = next.maxH;
         info.nPos = next.posH;
         SetScrollInfo(m_hWnd, SB_HORZ, &info, TRUE);
     }
-    if (next.vert) {
+    if (next.vert && (shownNow || old.maxV != next.maxV || old.posV != next.posV)) {
         info.nMax = next.maxV;
         info.nPos = next.posV;
         SetScrollInfo(m_hWnd, SB_VERT, &info, TRUE);
     }
+    m_barsSet = true;
     m_inScrollRange = false;
     // Panels are made and resized at their place for the present offsets:
     // only a change of offsets moves them all.

@@ -188,6 +188,8 @@ private:
     std::vector<CMenuPanel*> m_panels;
     RECT m_clientRect = {0, 0, 0, 0};
     ScrollBars m_bars;
+    // The bars were set at least once since the window was made.
+    bool m_barsSet = false;
     bool m_inScroll = false;
     bool m_inScrollRange = false;
     RECT m_selectionFrame = {0, 0, 0, 0};

@@ -7,6 +7,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -15,6 +16,10 @@ namespace {
 
 // WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE
 const DWORD kPanelExStyle = 0x188;
+
+// Caption widths a chain of panels keeps at most: far more than a designer
+// has open, far less memory than matters.
+const std::size_t kCaptionWidthLimit = 8192;
 
 POINT PointOf(LPARAM value)
 {
@@ -51,8 +56,22 @@ CMenuPanel::~CMenuPanel()
 
 MenuRect CMenuPanel::Layout()
 {
-    return LayoutPanel(*m_list, m_canvas->metrics(),
-                       [this](const std::string& text) { return m_canvas->measureText(text); });
+    return LayoutPanel(*m_list, m_canvas->metrics(), [this](const std::string& text) { return CaptionWidth(text); });
+}
+
+long CMenuPanel::CaptionWidth(const std::string& text)
+{
+    CMenuPanel* first = this;
+    while (first->m_parentPanel != nullptr) first = first->m_parentPanel;
+    std::unordered_map<std::string, long>& widths = first->m_captionWidths;
+    const auto found = widths.find(text);
+    if (found != widths.end()) return found->second;
+    // Every keystroke into a caption leaves a text behind; past the bound
+    // they all go, and the captions still in use are measured again.
+    if (widths.size() >= kCaptionWidthLimit) widths.clear();
+    const long width = m_canvas->measureText(text);
+    widths.emplace(text, width);
+    return width;
 }
 
 bool CMenuPanel::create(IPanelCanvas* canvas, CMenuList* list, CMenuPanel* parentPanel, long x, long y,
@@ -63,6 +82,9 @@ bool CMenuPanel::create(IPanelCanvas* canvas, CMenuList* list, CMenuPanel* paren
     if (m_list != nullptr) close();
     m_canvas = canvas;
     m_list = list;
+    // Known before the layout, which measures with the chain's widths.
+    m_parentPanel = parentPanel;
+    m_captionWidths.clear();
     m_position = MovedRect(Layout(), x, y);
     m_openedIndex = -1;
     m_lastHitIndex = -1;
@@ -73,9 +95,9 @@ bool CMenuPanel::create(IPanelCanvas* canvas, CMenuList* list, CMenuPanel* paren
                   placed, canvas->canvasWindow(), 0)) {
         m_canvas = nullptr;
         m_list = nullptr;
+        m_parentPanel = nullptr;
         return false;
     }
-    m_parentPanel = parentPanel;
     CMenuList* parentList = parentPanel != nullptr ? parentPanel->m_list : nullptr;
     m_openerItem = parentList != nullptr && indexInParent >= 0 && indexInParent < parentList->count()
                        ? parentList->items[indexInParent]
@@ -105,6 +127,7 @@ void CMenuPanel::close()
     m_openerItem = nullptr;
     m_openedIndex = -1;
     m_lastHitIndex = -1;
+    m_captionWidths.clear();
 }
 
 void CMenuPanel::closeChild()
@@ -250,10 +273,17 @@ void CMenuPanel::relayout()
 void CMenuPanel::relayoutAround(int index)
 {
     if (m_list == nullptr || m_canvas == nullptr) return;
+    std::vector<MenuRect> before;
+    before.reserve(m_list->items.size());
+    for (const CMenuItem* item : m_list->items) before.push_back(item->bounds);
     const MenuRect layout = Layout();
-    // Only a panel at the canvas origin can keep its rectangle; then nothing
-    // but the item itself needs drawing again.
-    if (RectsEqual(layout, m_position)) {
+    // When the panel kept its size and every item its place, nothing but the
+    // item itself needs drawing again, and the chain and the canvas's extent
+    // stay as they are.
+    bool moved = layout.right - layout.left != m_position.right - m_position.left ||
+                 layout.bottom - layout.top != m_position.bottom - m_position.top;
+    for (std::size_t i = 0; !moved && i < before.size(); ++i) moved = !RectsEqual(before[i], m_list->items[i]->bounds);
+    if (!moved) {
         if (index >= 0 && index < m_list->count()) invalidateItem(m_list->items[index]);
         return;
     }
@@ -412,24 +442,45 @@ void CMenuPanel::OnPaint()
 {
     ScopedPaint paint(m_hWnd);
     if (paint.dc() == nullptr || m_canvas == nullptr || m_list == nullptr) return;
+    // Only the paint rectangle is drawn: the system has cut it to the part
+    // of the panel that is invalid and visible in the canvas, and a long
+    // panel mostly lies outside the view.
+    const RECT area = paint.area();
+    if (area.right <= area.left || area.bottom <= area.top) return;
     RECT client;
     if (!GetClientRect(m_hWnd, &client)) return;
-    ScopedMemoryDC memory(paint.dc(), client.right, client.bottom);
+    ScopedMemoryDC memory(paint.dc(), area.right - area.left, area.bottom - area.top);
     if (!memory.ok()) return;
+    // Drawn in panel coordinates; the brush origin follows, so that the
+    // dotted frame of a placeholder keeps its pattern wherever the rectangle
+    // starts.
+    if (!SetViewportOrgEx(memory, -area.left, -area.top, nullptr) ||
+        !SetBrushOrgEx(memory, ((-area.left) % 8 + 8) % 8, ((-area.top) % 8 + 8) % 8, nullptr))
+        return;
     ScopedSelect font(memory, m_canvas->menuFont());
 
-    FillRect(memory, &client, GetSysColorBrush(COLOR_MENU));
+    FillRect(memory, &area, GetSysColorBrush(COLOR_MENU));
     Draw3dRect(memory, client, COLOR_3DLIGHT, COLOR_3DDKSHADOW);
     RECT inner = client;
     InflateRect(&inner, -1, -1);
     Draw3dRect(memory, inner, COLOR_BTNHIGHLIGHT, COLOR_BTNSHADOW);
 
     // The canvas draws the selection, so the panel shows no highlight.
+    const MenuMetrics& metrics = m_canvas->metrics();
     ItemPaintStyle style;
     style.selected = false;
     style.inRootList = m_list->isRoot != 0;
     style.rootIcon = m_canvas->rootIcon();
     style.arrow = ArrowRule::SubmenuFlag;
-    for (const CMenuItem* item : m_list->items) PaintMenuItem(memory, *item, m_canvas->metrics(), style);
-    memory.Blit(paint.dc(), 0, 0);
+    // An item's icon and caption may reach past its bounds (an icon taller
+    // than the item, a font taller than the caption's room); items near the
+    // rectangle are drawn too, in list order, so overlaps come out as in a
+    // full repaint.
+    const long reach = std::max(metrics.itemHeight, metrics.iconHeight);
+    for (const CMenuItem* item : m_list->items) {
+        if (item->bounds.bottom + reach <= area.top || item->bounds.top - reach >= area.bottom) continue;
+        PaintMenuItem(memory, *item, metrics, style);
+    }
+    if (!SetViewportOrgEx(memory, 0, 0, nullptr)) return;
+    memory.Blit(paint.dc(), area.left, area.top);
 }

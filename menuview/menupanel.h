@@ -7,6 +7,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <unordered_map>
+
 #include "framework/window.h"
 #include "menuview/menulayout.h"
 #include "menuview/panellayout.h"
@@ -73,6 +76,10 @@ protected:
 
 private:
     MenuRect Layout();
+    // The width of `text` in the menu font, measured once for the whole
+    // chain: measuring goes to the font engine, which is slow on some
+    // systems, and every keystroke into a caption lays the panel out again.
+    long CaptionWidth(const std::string& text);
     void Resize(const MenuRect& layout);
     // Marks the selected item as the canvas's selection; with `scroll`, first
     // steps the canvas until the item is in view or no step moves it.
@@ -93,4 +100,7 @@ private:
     int m_openedIndex = -1;
     CMenuItem* m_openerItem = nullptr;
     CMenuList* m_list = nullptr;
+    // Caption widths of the chain, kept by its first panel; every panel of a
+    // chain draws on one canvas, whose font never changes.
+    std::unordered_map<std::string, long> m_captionWidths;
 };

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -70,7 +71,13 @@ public:
     const std::string& panelClassName() const override { return m_className; }
     HFONT menuFont() const override { return m_font; }
     const MenuMetrics& metrics() const override { return m_metrics; }
-    long measureText(const std::string& text) override { return AnsiTextWidth(m_measure, text); }
+    long measureText(const std::string& text) override
+    {
+        measured.push_back(text);
+        return width(text);
+    }
+    // The width without counting it as the panels' measuring.
+    long width(const std::string& text) const { return AnsiTextWidth(m_measure, text); }
     HICON rootIcon() const override { return LoadIcon(nullptr, IDI_APPLICATION); }
     long offsetX() const override { return -10L * posX; }
     long offsetY() const override { return -10L * posY; }
@@ -120,6 +127,7 @@ public:
     std::vector<CMenuPanel*> removed;
     std::vector<Forwarded> forwarded;
     std::vector<std::pair<WPARAM, LPARAM>> selections;
+    std::vector<std::string> measured;
     CMenuPanel* active = nullptr;
     int activeIndexValue = -1;
     RECT activeTarget = {0, 0, 0, 0};
@@ -590,6 +598,192 @@ TEST_F(MenuPanelTest, AGrowingPanelTakesItsOpenChainAlong)
     EXPECT_EQ(deeperPanel->position().top - 20, placed.top);
     EXPECT_EQ(toolsPanel->position().right - toolsPanel->position().left,
               PlacedRect(*toolsPanel, canvas).right - PlacedRect(*toolsPanel, canvas).left);
+}
+
+// A caption change that leaves the panel's size alone redraws only its item,
+// wherever the panel lies; one that changes it redraws the whole panel.
+TEST_F(MenuPanelTest, ACaptionChangeRedrawsOnlyItsItemWhileThePanelKeepsItsSize)
+{
+    ShowRoot();
+    rootPanel.openChild(0, true);
+    CMenuPanel* toolsPanel = rootPanel.childPanel();
+    ASSERT_NE(nullptr, toolsPanel);
+    CMenuItem* leaf = tools->submenu->items[1];
+    const struct {
+        const char* caption;
+        bool sameSize;
+    } cases[] = {{"Lf", true}, {"A much longer leaf caption", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.caption);
+        UpdateWindow(toolsPanel->m_hWnd);
+        const MenuRect before = toolsPanel->position();
+        const int extentUpdates = canvas.extentUpdates;
+        leaf->caption = c.caption;
+        toolsPanel->relayoutAround(1);
+        EXPECT_EQ(c.sameSize, RectsEqual(before, toolsPanel->position()));
+        RECT invalid;
+        ASSERT_TRUE(GetUpdateRect(toolsPanel->m_hWnd, &invalid, FALSE));
+        RECT client;
+        ASSERT_TRUE(GetClientRect(toolsPanel->m_hWnd, &client));
+        const RECT expected = c.sameSize ? leaf->bounds : client;
+        EXPECT_TRUE(EqualRect(&expected, &invalid))
+            << invalid.left << "," << invalid.top << "," << invalid.right << "," << invalid.bottom;
+        EXPECT_EQ(c.sameSize ? extentUpdates : extentUpdates + 1, canvas.extentUpdates);
+    }
+}
+
+// Measuring a caption goes to the font engine, which is slow on some
+// systems, so a text is measured once for a whole chain of panels; the
+// widths must still follow every change of a caption and every item that
+// comes into a list.
+TEST_F(MenuPanelTest, EachCaptionIsMeasuredOnceAndWidthsFollowEveryChange)
+{
+    ShowRoot();
+    rootPanel.openChild(0, true);
+    CMenuPanel* toolsPanel = rootPanel.childPanel();
+    ASSERT_NE(nullptr, toolsPanel);
+    CMenuList* toolsList = tools->submenu;
+    CMenuItem* leaf = toolsList->items[1];
+    CMenuItem* recent = files->submenu->items[0];
+    const std::string wide(40, 'W');
+    const struct {
+        const char* name;
+        std::function<void()> change;
+        std::vector<std::string> measured;
+    } steps[] = {
+        {"a caption changes", [&] { leaf->caption = wide; toolsPanel->relayoutAround(1); }, {wide}},
+        {"back to a text measured before", [&] { leaf->caption = "Leaf"; toolsPanel->relayoutAround(1); }, {}},
+        {"an item of another list moves in",
+         [&] {
+             files->submenu->remove(recent);
+             toolsList->insert(recent, nullptr, false);
+             toolsPanel->relayout();
+         },
+         {"Recent"}},
+        {"the panel opened again",
+         [&] {
+             rootPanel.closeChild();
+             rootPanel.openChild(0, true);
+         },
+         {}},
+        {"another panel of the chain with known captions",
+         [&] {
+             toolsList->remove(recent);
+             files->submenu->insert(recent, nullptr, false);
+             rootPanel.openChild(1, true);
+         },
+         {}},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        canvas.measured.clear();
+        step.change();
+        EXPECT_EQ(step.measured, canvas.measured);
+        const CMenuPanel* panel = rootPanel.childPanel();
+        ASSERT_NE(nullptr, panel);
+        long widest = 0;
+        for (const CMenuItem* item : panel->list()->items) widest = std::max(widest, canvas.width(item->caption));
+        EXPECT_EQ(widest + 3 * canvas.metrics().checkWidth + 6, panel->position().right - panel->position().left);
+        EXPECT_EQ(panel->position().right - panel->position().left,
+                  PlacedRect(*panel, canvas).right - PlacedRect(*panel, canvas).left);
+    }
+}
+
+// The client area of a window as the screen shows it, 0x00RRGGBB a pixel.
+std::vector<DWORD> Capture(HWND window)
+{
+    std::vector<DWORD> pixels;
+    RECT client;
+    if (!GetClientRect(window, &client) || client.right <= 0 || client.bottom <= 0) return pixels;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = client.right;
+    info.bmiHeader.biHeight = -client.bottom;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC dc = GetDC(window);
+    HDC memory = CreateCompatibleDC(dc);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (memory != nullptr && bitmap != nullptr) {
+        const HGDIOBJ old = SelectObject(memory, bitmap);
+        if (BitBlt(memory, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY)) {
+            GdiFlush();
+            const DWORD* first = static_cast<const DWORD*>(bits);
+            pixels.assign(first, first + client.right * client.bottom);
+        }
+        SelectObject(memory, old);
+    }
+    if (bitmap != nullptr) DeleteObject(bitmap);
+    if (memory != nullptr) DeleteDC(memory);
+    ReleaseDC(window, dc);
+    return pixels;
+}
+
+// A repaint of part of a panel draws there exactly what a full repaint
+// draws, wherever the part cuts the frame, the items, a separator, a
+// placeholder's dotted frame or an arrow; and nothing outside it.
+TEST_F(MenuPanelTest, APartialRepaintDrawsWhatTheFullOneDraws)
+{
+    CMenuList* list = tools->submenu;
+    const CMenuItem* separator = Add(list, "", 1);
+    const CMenuItem* placeholder = list->appendNew(1);
+    Add(list, "Tail end");
+    CMenuPanel panel;
+    ASSERT_TRUE(panel.create(&canvas, list, nullptr, 13, 7, -1));
+    canvas.addPanel(&panel);
+    UpdateWindow(panel.m_hWnd);
+    const std::vector<DWORD> full = Capture(panel.m_hWnd);
+    RECT client;
+    ASSERT_TRUE(GetClientRect(panel.m_hWnd, &client));
+    const long width = client.right;
+    const long height = client.bottom;
+    ASSERT_EQ(static_cast<std::size_t>(width * height), full.size());
+
+    const MenuRect& arrow = deeper->bounds;
+    const MenuRect& dotted = placeholder->bounds;
+    const RECT cases[] = {
+        {0, 0, 7, 9},
+        {11, arrow.top + 5, 47, list->items[1]->bounds.top + 7},
+        {5, separator->bounds.top + 1, width - 5, separator->bounds.bottom},
+        // The dotted frame lies 2 pixels inside the item; its pattern cut at
+        // odd and even places.
+        {dotted.left + 1, dotted.top + 1, dotted.left + 30, dotted.bottom - 1},
+        {dotted.left + 2, dotted.top + 2, dotted.right - 1, dotted.bottom},
+        {arrow.right - canvas.metrics().checkWidth + 1, arrow.top + 1, arrow.right + 1, arrow.bottom},
+        {width - 9, height - 13, width, height},
+    };
+    const DWORD scribble = 0x00010203;
+    for (const RECT& area : cases) {
+        SCOPED_TRACE(testing::Message() << area.left << "," << area.top << "," << area.right << "," << area.bottom);
+        HDC dc = GetDC(panel.m_hWnd);
+        HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
+        FillRect(dc, &client, brush);
+        DeleteObject(brush);
+        ReleaseDC(panel.m_hWnd, dc);
+        InvalidateRect(panel.m_hWnd, &area, FALSE);
+        UpdateWindow(panel.m_hWnd);
+
+        const std::vector<DWORD> part = Capture(panel.m_hWnd);
+        ASSERT_EQ(full.size(), part.size());
+        int wrong = 0;
+        int outside = 0;
+        for (long y = 0; y < height; ++y) {
+            for (long x = 0; x < width; ++x) {
+                const std::size_t at = static_cast<std::size_t>(y * width + x);
+                const POINT point = {x, y};
+                if (PtInRect(&area, point)) {
+                    if (part[at] != full[at]) ++wrong;
+                } else if (part[at] != scribble) {
+                    ++outside;
+                }
+            }
+        }
+        EXPECT_EQ(0, wrong) << "pixels unlike the full repaint";
+        EXPECT_EQ(0, outside) << "pixels drawn outside the part";
+    }
+    panel.close();
 }
 
 // The process's GDI objects. Wine keeps no count for GetGuiResources, but
