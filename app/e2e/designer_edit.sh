@@ -170,18 +170,34 @@ tree=$(saved_tree)
 $tree"
 note "saved tree: $(echo $tree)"
 
-# The worker reloaded: Desk > Alpha types its text into notepad.
+# The worker reloaded: the run-time menus show the new order. Desk's third
+# item is now Gamma, and Beta is the second item of Folder's submenu.
+# run_item PATH...: right-clicks in notepad and follows the item indexes
+# PATH from the root's Desk, resting on each submenu, clicking the last.
+run_item() {
+    local count=$# n=0 index rl rt rr rb
+    open_root
+    read -r rl rt rr rb <<<"$(ctl rects CMenuWnd)"
+    rest_at $((rl + 40)) $((rt + 10))
+    wait_for 10 "Desk's submenu" has_menus 2
+    for index in "$@"; do
+        n=$((n + 1))
+        # The newest submenu is the one furthest right.
+        read -r rl rt rr rb <<<"$(ctl rects CMenuWnd | sort -n | tail -n 1)"
+        rest_at $((rl + 30)) $((rt + 3 + index * item_height + item_height / 2))
+        if [ $n -lt $count ]; then
+            wait_for 10 "the submenu of item $index" has_menus $((n + 2))
+        fi
+    done
+    sleep 0.3
+    xdotool click 1
+    wait_for 10 "the menus to close" has_menus 0
+}
 sleep 1
-open_root
-read -r rl rt rr rb <<<"$(ctl rects CMenuWnd)"
-rest_at $((rl + 40)) $((rt + 10))
-wait_for 10 "the submenu" has_menus 2
-read -r sl st sr sb <<<"$(ctl rects CMenuWnd | sort -n | awk -v l="$rl" '$1 != l' | head -n 1)"
-rest_at $((sl + 40)) $((st + 3 + item_height / 2))
-sleep 0.3
-xdotool click 1
-wait_for 10 "the menus to close" has_menus 0
-await_notepad_text 'alpha'
+run_item 2
+await_notepad_text 'gamma'
+run_item 1 1
+await_notepad_text 'gammabeta'
 
 ctl command 57665 >/dev/null
 await_exit "$pid" 15
