@@ -189,6 +189,8 @@ void CDesignCanvas::clearSelectionFrame()
 
 void CDesignCanvas::showSelectionAgain()
 {
+    // While an item is dragged the insertion mark stands in for the frame.
+    if (m_drag.dragging()) return;
     if (m_currentPanel != nullptr && m_currentPanel->m_hWnd != nullptr)
         SendMessageA(m_currentPanel->m_hWnd, PM_SHOW_SELECTION, 0, 0);
 }

@@ -230,7 +230,10 @@ TEST(DesignCanvas, PressOnTheFrameMustMoveFourPixelsBeforeADragBegins)
         d.Press(d.a1);
         EXPECT_EQ(d.canvas.m_hWnd, GetCapture());
         d.MoveTo(POINT{at.x + c.dx, at.y});
-        // The drag removes the selection frame.
+        // The drag removes the selection frame, and the designer's coming
+        // back to the front does not draw it beside the insertion mark.
+        EXPECT_EQ(c.drags, d.canvas.selectedIndex() == -1);
+        d.canvas.showSelectionAgain();
         EXPECT_EQ(c.drags, d.canvas.selectedIndex() == -1);
         d.ReleaseAt(POINT{at.x + c.dx, at.y});
 
