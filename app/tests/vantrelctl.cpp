@@ -24,6 +24,13 @@
 //                                canvas (child 0xE900) of that window, in the
 //                                order the canvas made them, one a line
 //   vantrelctl itemheight        the height of one menu item in pixels
+//   vantrelctl page TITLE        the caption of the visible page (child dialog) of
+//                                the visible top-level window so titled
+//   vantrelctl focus             the focused window of the foreground thread: its
+//                                top-level window's title, its control id, class
+//                                and its parent's control id, separated by tabs
+//   vantrelctl menumode          exit code 0 when the foreground thread is in a
+//                                menu's modal loop (a window menu shown or armed)
 #include "designer/logindlg.h"
 
 #include <windows.h>
@@ -132,6 +139,19 @@ BOOL CALLBACK PrintRect(HWND window, LPARAM param)
     return TRUE;
 }
 
+// A child dialog of a window is a page of it (class "#32770").
+BOOL CALLBACK PrintVisiblePage(HWND window, LPARAM param)
+{
+    char windowClass[16] = {};
+    GetClassNameA(window, windowClass, sizeof windowClass);
+    if (std::strcmp(windowClass, "#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+    char text[256] = {};
+    GetWindowTextA(window, text, sizeof text);
+    std::printf("%s\n", text);
+    *reinterpret_cast<bool*>(param) = true;
+    return FALSE;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -235,6 +255,32 @@ int main(int argc, char** argv)
     }
     if (verb == "itemheight") {
         std::printf("%d\n", GetSystemMetrics(SM_CYMENU) - 2);
+        return 0;
+    }
+    if (verb == "page" && argc == 3) {
+        const TitleSearch search = FindTitled(argv[2]);
+        bool found = false;
+        if (search.first != nullptr)
+            EnumChildWindows(search.first, &PrintVisiblePage, reinterpret_cast<LPARAM>(&found));
+        return found ? 0 : 1;
+    }
+    if (verb == "menumode") {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        return GetGUIThreadInfo(0, &info) && (info.flags & GUI_INMENUMODE) != 0 ? 0 : 1;
+    }
+    if (verb == "focus") {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        if (!GetGUIThreadInfo(0, &info) || info.hwndFocus == nullptr) return 1;
+        char title[512] = {};
+        GetWindowTextA(GetAncestor(info.hwndFocus, GA_ROOT), title, sizeof title);
+        char windowClass[64] = {};
+        GetClassNameA(info.hwndFocus, windowClass, sizeof windowClass);
+        const bool child = (GetWindowLongPtrA(info.hwndFocus, GWL_STYLE) & WS_CHILD) != 0;
+        HWND parent = child ? GetParent(info.hwndFocus) : nullptr;
+        std::printf("%s\t%d\t%s\t%d\n", title, GetDlgCtrlID(info.hwndFocus), windowClass,
+                    parent != nullptr ? GetDlgCtrlID(parent) : 0);
         return 0;
     }
     if (verb == "procs" && argc == 3) {
