@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <new>
 #include <thread>
 
 #include "ahcommon/packet.h"
@@ -454,6 +455,9 @@ bool CAccountFile::ReadContent(CAhFile& file, std::string& content)
 {
     try {
         const std::uint64_t length = file.GetLength();
+        // A file larger than this process can hold is refused, not cut to
+        // the size type or left to end the program.
+        if (length >= content.max_size()) return false;
         content.resize(static_cast<std::string::size_type>(length));
         file.SeekToBegin();
         std::string::size_type done = 0;
@@ -469,6 +473,10 @@ bool CAccountFile::ReadContent(CAhFile& file, std::string& content)
         char more[4096];
         for (unsigned int got; (got = file.Read(more, sizeof more)) > 0;) content.append(more, got);
     } catch (const CAhFileException&) {
+        return false;
+    } catch (const std::bad_alloc&) {
+        content.clear();
+        content.shrink_to_fit();
         return false;
     }
     return true;

@@ -298,7 +298,13 @@ bool CDesignerDlg::SaveMenu()
     }
     m_document.close();
     if (outcome != SaveOutcome::Saved) {
-        m_host.showMessage(m_hWnd, IDS_UPDATE_FILE_FAILED, MB_ICONEXCLAMATION, file, std::string());
+        // A read-only file is told as such: the user can mend that at once,
+        // while the general message would send them looking elsewhere.
+        const DWORD attributes = GetFileAttributesA(file.c_str());
+        const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+                              (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+        m_host.showMessage(m_hWnd, readOnly ? IDS_SAVE_FILE_READ_ONLY : IDS_UPDATE_FILE_FAILED, MB_ICONEXCLAMATION,
+                           file, std::string());
         return false;
     }
     m_canvas.history().markSaved();

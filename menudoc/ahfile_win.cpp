@@ -104,6 +104,17 @@ bool CAhFile::Open(const char* fileName, unsigned int openFlags, CAhFileExceptio
     DWORD creation = OPEN_EXISTING;
     if (openFlags & modeCreate) creation = (openFlags & modeNoTruncate) ? OPEN_ALWAYS : CREATE_ALWAYS;
 
+    // A read-only file is refused for writing as Windows refuses it, also
+    // where the system would let a privileged user write it anyway (Wine
+    // run as root), so that its owner's protection always holds.
+    const DWORD attributes = GetFileAttributesA(fileName);
+    if ((access & GENERIC_WRITE) != 0 && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == FILE_ATTRIBUTE_READONLY) {
+        if (error != nullptr) *error = CAhFileException(CAhFileException::accessDenied, ERROR_ACCESS_DENIED, fileName);
+        m_strFileName.clear();
+        return false;
+    }
+
     const HANDLE h = CreateFileA(fileName, access, share, &sa, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD osError = GetLastError();
