@@ -12,7 +12,7 @@ CONFIGURE = cmake -S $(ROOT) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 .PHONY: all test run deps build build-linux build-asan build-win64 build-win32 \
         test-native test-asan test-wine test-e2e clean \
-        bench-threads bench-menufile
+        bench-threads bench-menufile fuzz
 
 all: build
 
@@ -76,6 +76,13 @@ bench-threads: build-win64
 
 bench-menufile: build-linux
 	$(BUILD)/linux/bin/menufile_bench
+
+# Fuzzing with clang's libFuzzer: every target in turn for FUZZ_SECONDS;
+# not part of `make test`, which replays the corpora with the usual compiler.
+FUZZ_SECONDS ?= 60
+fuzz:
+	@scripts/install-deps --fuzz
+	fuzz/run-fuzz $(BUILD)/fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 clean:
 	rm -rf $(OUT)

@@ -195,6 +195,7 @@ TEST_F(Vntool, RefusalsAndUsageErrorsSayWhyOnOneLine)
     TempFile badRights("{\"menus\": [{\"name\": \"x\", \"users\": [{\"name\": \"u\", \"rights\": \"w\"}]}]}");
     TempFile notCp1252("{\"menus\": [{\"name\": \"\\u4e2d\"}]}");
     TempFile twice("{\"menus\": [{\"name\": \"Same\"}, {\"name\": \"same\"}]}");
+    TempFile hugeNumber("{\"menus\": 1e" + std::string(300, '9') + "}");
     TempFile output;
     const std::string missing = file.path() + ".missing";
     struct Case {
@@ -214,6 +215,7 @@ TEST_F(Vntool, RefusalsAndUsageErrorsSayWhyOnOneLine)
         {{"build", badRights.path(), output.path()}, 1, "menus[0].users[0]: rights"},
         {{"build", notCp1252.path(), output.path()}, 1, "menus[0].name: holds a character"},
         {{"build", twice.path(), output.path()}, 1, "menus[1]"},
+        {{"build", hugeNumber.path(), output.path()}, 1, "malformed JSON: number overflow parsing '1e999"},
         {{"build", missing, output.path()}, 1, "cannot read"},
         {{"passwd", file.path(), "--menu", "Office", "--user", "desk", "--password", "x", "--new-password", "y"}, 1, "wrong user name"},
         {{}, 2, "no command"},
