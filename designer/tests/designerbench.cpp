@@ -9,6 +9,7 @@
 #include "ahcommon/ahsystem.h"
 #include "designer/designerdlg.h"
 #include "framework/controls.h"
+#include "framework/tests/gdicount.h"
 #include "framework/winapp.h"
 #include "menudoc/menulist.h"
 #include "menuview/menupanel.h"
@@ -60,18 +61,6 @@ void Pump(DWORD ms)
         }
         Sleep(5);
     } while (GetTickCount() - start < ms);
-}
-
-// Live GDI objects of the process. Wine's GetGuiResources answers 0, so
-// there the handle table is walked instead.
-DWORD GdiObjectCount()
-{
-    const DWORD counted = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (counted != 0) return counted;
-    DWORD live = 0;
-    for (ULONG_PTR index = 1; index < 0x10000; ++index)
-        if (GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0) ++live;
-    return live;
 }
 
 BOOL CALLBACK CountChild(HWND, LPARAM count)

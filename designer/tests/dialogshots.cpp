@@ -7,6 +7,7 @@
 #include "designer/changepassworddlg.h"
 #include "designer/logindlg.h"
 #include "designer/newmenufiledlg.h"
+#include "designer/tests/windowpicture.h"
 #include "framework/controls.h"
 #include "framework/winapp.h"
 #include "lang/resource.h"
@@ -19,44 +20,6 @@
 namespace {
 
 const char kCompany[] = "Vantrel Dialog Pictures";
-
-bool SaveWindowPicture(HWND window, const std::string& path)
-{
-    RECT rect;
-    if (!GetWindowRect(window, &rect)) return false;
-    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    SelectObject(memory, old);
-
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof info;
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biCompression = BI_RGB;
-    const int stride = (width * 3 + 3) & ~3;
-    std::vector<char> pixels(static_cast<size_t>(stride) * height);
-    GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-
-    BITMAPFILEHEADER header = {};
-    header.bfType = 0x4D42;
-    header.bfOffBits = sizeof header + sizeof info;
-    header.bfSize = header.bfOffBits + static_cast<DWORD>(pixels.size());
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return false;
-    std::fwrite(&header, sizeof header, 1, file);
-    std::fwrite(&info, sizeof info, 1, file);
-    std::fwrite(pixels.data(), 1, pixels.size(), file);
-    return std::fclose(file) == 0;
-}
 
 class PictureHost : public CDialogHost {
 public:

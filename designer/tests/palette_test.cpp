@@ -1,6 +1,7 @@
 #include "designer/propertypalette.h"
 
 #include "designer/palettepage.h"
+#include "framework/tests/gdicount.h"
 #include "framework/winapp.h"
 #include "lang/resource.h"
 #include "menuview/menupanel.h"
@@ -411,18 +412,6 @@ TEST_F(PaletteTest, ANewPanelIsReadByTheCurrentPageOnly)
     EXPECT_EQ(palette.currentPanel(), nullptr);
     palette.selectTab(2);
     EXPECT_TRUE(log.empty());  // nothing to read
-}
-
-// The process's GDI objects. Wine keeps no count for GetGuiResources, but
-// its handle table answers GetObjectType for a bare index.
-DWORD GdiObjectCount()
-{
-    const DWORD counted = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (counted != 0) return counted;
-    DWORD live = 0;
-    for (ULONG_PTR index = 1; index < 0x10000; ++index)
-        if (GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0) ++live;
-    return live;
 }
 
 TEST_F(PaletteTest, ShowingAndHidingKeepsTheGdiObjectCount)

@@ -6,6 +6,7 @@
 #include "menuview/panelcanvas.h"
 
 #include "framework/ansitext.h"
+#include "framework/tests/gdicount.h"
 #include "menudoc/menudocument.h"
 
 #include <gtest/gtest.h>
@@ -784,18 +785,6 @@ TEST_F(MenuPanelTest, APartialRepaintDrawsWhatTheFullOneDraws)
         EXPECT_EQ(0, outside) << "pixels drawn outside the part";
     }
     panel.close();
-}
-
-// The process's GDI objects. Wine keeps no count for GetGuiResources, but
-// its handle table answers GetObjectType for a bare index.
-DWORD GdiObjectCount()
-{
-    const DWORD counted = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (counted != 0) return counted;
-    DWORD live = 0;
-    for (ULONG_PTR index = 1; index < 0x10000; ++index)
-        if (GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0) ++live;
-    return live;
 }
 
 TEST_F(MenuPanelTest, OpeningAndClosingAPanelKeepsTheGdiObjectCount)
