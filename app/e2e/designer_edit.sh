@@ -67,8 +67,9 @@ click_item() {
     xdotool mousemove "$x" "$y" click 1
     sleep 0.3
 }
-# drag_item N I TO_N TO_I PART: drags item I of panel N (selected first) to
-# PART quarters of item TO_I of panel TO_N, in small steps as a hand would.
+# press_item N I: selects item I of panel N, then presses on it (on the
+# selection frame) and moves a little, as a hand starting a drag would;
+# move_to_item N I PART then carries it to PART quarters of item I of panel N.
 press_item() {
     local x y
     click_item "$1" "$2"
