@@ -12,7 +12,7 @@ CONFIGURE = cmake -S $(ROOT) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 .PHONY: all test run deps build build-linux build-asan build-win64 build-win32 \
         test-native test-asan test-wine test-e2e clean \
-        bench-threads bench-menufile fuzz
+        bench fuzz
 
 all: build
 
@@ -70,12 +70,9 @@ test: build
 run: build-win64
 	scripts/run-demo $(BUILD)/win64
 
-# Benchmarks: not part of `make test`.
-bench-threads: build-win64
-	scripts/wine-session $(BUILD)/win64 scripts/wine-exec $(BUILD)/win64/bin/thread_bench.exe
-
-bench-menufile: build-linux
-	$(BUILD)/linux/bin/menufile_bench
+# Every benchmark; writes docs/performance.md. Not part of `make test`.
+bench: build-linux build-win64
+	scripts/bench $(BUILD) $(OUT) docs/performance.md
 
 # Fuzzing with clang's libFuzzer: every target in turn for FUZZ_SECONDS;
 # not part of `make test`, which replays the corpora with the usual compiler.

@@ -3,7 +3,8 @@
 // the root menu shown, for menus of 10 and 200 items. Windows of the test
 // stand for the program right-clicked and its pop-up menu. The figures are
 // printed for the record; the bounds only catch a gross regression on a
-// loaded machine.
+// loaded machine. Lines starting "BENCH|" are the figures `make bench`
+// collects; VANTREL_BENCH set runs more rounds for them.
 #include "app/appmessages.h"
 #include "app/hookqueue.h"
 #include "app/processthread.h"
@@ -86,13 +87,15 @@ std::string WriteMenuFile(int items)
 
 struct Figures {
     double median;
+    double p99;
     double maximum;
 };
 
 Figures Summary(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
-    return Figures{values[values.size() / 2], values.back()};
+    const std::size_t p99 = (values.size() * 99 + 99) / 100 - 1;
+    return Figures{values[values.size() / 2], values[p99], values.back()};
 }
 
 TEST(EngineTiming, HookReportToWorkerAndPopupToRootShown)
@@ -122,6 +125,11 @@ TEST(EngineTiming, HookReportToWorkerAndPopupToRootShown)
     std::printf("report queued to taken by the worker: median %.0f us, max %.0f us\n", delay.median, delay.maximum);
     EXPECT_LT(delay.median, 20000.0);
 
+    std::printf("BENCH|Hook and menus|hook report queued to taken by the worker|%.3f|%.3f|ms|-\n", delay.median / 1000,
+                delay.maximum / 1000);
+
+    // More runs for the benchmark table than a test run needs.
+    const int runs = GetEnvironmentVariableA("VANTREL_BENCH", nullptr, 0) > 0 ? 100 : 25;
     CVantrelApp* app = VantrelApp();
     for (const int items : {10, 200}) {
         const std::string path = WriteMenuFile(items);
@@ -138,7 +146,7 @@ TEST(EngineTiming, HookReportToWorkerAndPopupToRootShown)
         ASSERT_EQ(app->loggedIn.load(), 1);
 
         std::vector<double> shows;
-        for (int run = 0; run < 25; ++run) {
+        for (int run = 0; run < runs; ++run) {
             owner.post(Mouse(WM_RBUTTONDOWN, program, 200, 150));
             HWND popup = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "#32768", "", WS_POPUP | WS_VISIBLE,
                                          200, 150 + run % 5, 160, 120, nullptr, nullptr, nullptr, nullptr);
@@ -153,6 +161,9 @@ TEST(EngineTiming, HookReportToWorkerAndPopupToRootShown)
         const Figures shown = Summary(shows);
         std::printf("root menu of %d items, report taken to window shown: median %.0f us, max %.0f us\n", items,
                     shown.median, shown.maximum);
+        std::printf("BENCH|Hook and menus|report taken to root menu of %d items shown (worst column: p99)|%.3f|%.3f|ms|"
+                    "median <= 1 ms, p99 <= 16 ms\n",
+                    items, shown.median / 1000, shown.p99 / 1000);
         EXPECT_LT(shown.median, 100000.0);
         DeleteFileA(path.c_str());
     }
