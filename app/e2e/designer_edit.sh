@@ -9,6 +9,7 @@
 source "$(dirname "$0")/../../tests/e2e/lib.sh"
 source "$(dirname "$0")/vantrel.sh"
 source "$(dirname "$0")/engine_setup.sh"
+source "$(dirname "$0")/designer_setup.sh"
 
 json="$E2E_TMP/desk.json"
 cat >"$json" <<'JSON'
@@ -24,20 +25,10 @@ JSON
 menu_file="$E2E_TMP/desk.vn"
 build_menu_file "$json" "$menu_file"
 
-# login USER PASSWORD: the settings of an automatic login to the menu.
-login_settings() {
-    reset_settings
-    regset File REG_SZ "$(winepath -w "$menu_file")"
-    regset Vantrel REG_SZ Desk
-    regset User REG_SZ "$1"
-    regset Password REG_SZ "$2"
-    regset AutoEnter REG_DWORD 1
-}
 # The captions of the menu's tree as the saved file holds them, one a line,
 # indented by two spaces a level.
 saved_tree() {
-    wine "$VANTREL_OUT/vntool.exe" dump "$(winepath -w "$menu_file")" --menu Desk --user ed --password e1 \
-        </dev/null 2>/dev/null | tr -d '\r' | python3 -c '
+    dump_menu "$menu_file" Desk ed e1 | python3 -c '
 import json, sys
 def walk(items, depth):
     for item in items:
@@ -46,27 +37,6 @@ def walk(items, depth):
 walk(json.load(sys.stdin)["items"], 0)'
 }
 
-DESIGNER='Menu Designer'
-designer_open() { ctl title "$DESIGNER" >/dev/null; }
-designer_closed() { ! designer_open; }
-item_height=$(ctl itemheight)
-# panel N: the rectangle of the Nth panel on the canvas (1 = the root).
-panel() { ctl panels "$DESIGNER" | sed -n "${1}p"; }
-panels_at_least() { [ "$(ctl panels "$DESIGNER" | wc -l)" -ge "$1" ]; }
-# item_point N I [PART]: a screen point over item I (from 0) of panel N, at
-# PART quarters of its height (2 = the middle); no separators come before it.
-item_point() {
-    local l t r b
-    read -r l t r b <<<"$(panel "$1")"
-    [ -n "$t" ] || fail "no panel $1"
-    echo "$((l + 30)) $((t + 3 + $2 * item_height + ${3:-2} * item_height / 4))"
-}
-click_item() {
-    local x y
-    read -r x y <<<"$(item_point "$1" "$2")"
-    xdotool mousemove "$x" "$y" click 1
-    sleep 0.3
-}
 # press_item N I: selects item I of panel N, then presses on it (on the
 # selection frame) and moves a little, as a hand starting a drag would;
 # move_to_item N I PART then carries it to PART quarters of item I of panel N.
@@ -91,7 +61,7 @@ title_has_asterisk() { ctl title "$DESIGNER" | grep -q ' \* - \['; }
 title_saved() { ! title_has_asterisk; }
 
 # A reader's tray menu lacks the designer.
-login_settings rd r1
+login_settings "$menu_file" Desk rd r1
 start_notepad
 start_vantrel
 pid=$LAST_PID
@@ -104,7 +74,7 @@ ctl command 57665 >/dev/null
 await_exit "$pid" 15
 
 # The writer opens the designer from the tray menu.
-login_settings ed e1
+login_settings "$menu_file" Desk ed e1
 start_vantrel
 pid=$LAST_PID
 open_tray_menu_for_keys

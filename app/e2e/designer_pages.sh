@@ -12,6 +12,7 @@
 source "$(dirname "$0")/../../tests/e2e/lib.sh"
 source "$(dirname "$0")/vantrel.sh"
 source "$(dirname "$0")/engine_setup.sh"
+source "$(dirname "$0")/designer_setup.sh"
 
 json="$E2E_TMP/desk.json"
 cat >"$json" <<'JSON'
@@ -22,31 +23,18 @@ JSON
 menu_file="$E2E_TMP/desk.vn"
 build_menu_file "$json" "$menu_file"
 
-reset_settings
-regset File REG_SZ "$(winepath -w "$menu_file")"
-regset Vantrel REG_SZ Desk
-regset User REG_SZ ed
-regset Password REG_SZ e1
-regset AutoEnter REG_DWORD 1
+login_settings "$menu_file" Desk ed e1
 
 # The items of Desk's submenu as the saved file holds them, as JSON.
 saved_submenu() {
-    wine "$VANTREL_OUT/vntool.exe" dump "$(winepath -w "$menu_file")" --menu Desk --user ed --password e1 \
-        </dev/null 2>/dev/null | tr -d '\r' |
+    dump_menu "$menu_file" Desk ed e1 |
         python3 -c 'import json, sys; print(json.dumps(json.load(sys.stdin)["items"][0].get("submenu"), sort_keys=True))'
 }
 
-DESIGNER='Menu Designer'
 PALETTE='Item Properties'
-designer_open() { ctl title "$DESIGNER" >/dev/null; }
-designer_closed() { ! designer_open; }
 palette_shown() { [ "$(ctl count "$PALETTE")" = 1 ]; }
 palette_hidden() { [ "$(ctl count "$PALETTE")" = 0 ]; }
 page_is() { [ "$(ctl page "$PALETTE")" = "$1" ]; }
-item_height=$(ctl itemheight)
-panel() { ctl panels "$DESIGNER" | sed -n "${1}p"; }
-panel_count() { ctl panels "$DESIGNER" | wc -l; }
-panels_at_least() { [ "$(panel_count)" -ge "$1" ]; }
 # panel_rows N: how many rows panel N shows (no separators in this menu).
 panel_rows() {
     local l t r b
@@ -54,19 +42,6 @@ panel_rows() {
     echo $(((b - t - 6) / item_height))
 }
 rows_are() { [ "$(panel_rows "$1")" = "$2" ]; }
-# item_point N I: a screen point over the middle of item I (from 0) of panel N.
-item_point() {
-    local l t r b
-    read -r l t r b <<<"$(panel "$1")"
-    [ -n "$t" ] || fail "no panel $1"
-    echo "$((l + 30)) $((t + 3 + $2 * item_height + item_height / 2))"
-}
-click_item() {
-    local x y
-    read -r x y <<<"$(item_point "$1" "$2")"
-    xdotool mousemove "$x" "$y" click 1
-    sleep 0.3
-}
 # focus_is WINDOW ID: the keyboard focus is on control ID of that top-level
 # window, or on a part of it (the edit field of a combo box).
 focus_is() {
