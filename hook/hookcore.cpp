@@ -78,4 +78,15 @@ void TimingLog::Reset()
     m_max.store(0, std::memory_order_relaxed);
 }
 
+void HookCounters::Reset()
+{
+    seen = 0;
+    callbacks = 0;
+    queued = 0;
+    dropped = 0;
+    delivered = 0;
+    failed = 0;
+    timings.Reset();
+}
+
 }  // namespace hook

@@ -78,4 +78,20 @@ private:
     std::atomic<std::uint32_t> m_max{0};
 };
 
+// What the hook counts, in one block of fixed layout: the library keeps it in
+// memory that other processes may map, so that a tool can read the figures of
+// a running program's hook from outside, also while that program does not
+// answer.
+struct HookCounters {
+    std::atomic<std::uint32_t> seen{0};       // events the hook saw, reporting or not
+    std::atomic<std::uint32_t> callbacks{0};  // events seen while reporting
+    std::atomic<std::uint32_t> queued{0};     // events queued for delivery
+    std::atomic<std::uint32_t> dropped{0};    // events lost because the queue was full
+    std::atomic<std::uint32_t> delivered{0};  // records the receiving window accepted
+    std::atomic<std::uint32_t> failed{0};     // not accepted in time, or not sent meanwhile
+    TimingLog timings;                        // time spent inside the callback
+
+    void Reset();
+};
+
 }  // namespace hook

@@ -12,6 +12,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
+#include <new>
 
 namespace {
 
@@ -28,7 +30,6 @@ std::atomic<HWND> g_target{nullptr};
 std::atomic<bool> g_stopping{false};
 std::atomic<bool> g_deliveryWaiting{false};
 hook::SampleQueue g_queue;
-hook::TimingLog g_timings;
 
 // Wakes the delivery thread. WakeByAddressSingle stays inside the process
 // where the system has it (Windows 8 and later, and Wine, where setting an
@@ -89,12 +90,47 @@ private:
 };
 Wakeup g_wakeup;
 
-std::atomic<DWORD> g_seen{0};
-std::atomic<DWORD> g_callbacks{0};
-std::atomic<DWORD> g_queued{0};
-std::atomic<DWORD> g_dropped{0};
-std::atomic<DWORD> g_delivered{0};
-std::atomic<DWORD> g_failed{0};
+// The counters live in a block that other processes can read by name
+// (VANTRELHK_STATISTICS_PREFIX); in this process's own memory when the block
+// cannot be made. Chosen when the library is loaded, before any thread runs.
+hook::HookCounters g_localCounters;
+hook::HookCounters* g_counters = &g_localCounters;
+HANDLE g_countersMapping;
+
+void PublishCounters()
+{
+    char name[64];
+    std::snprintf(name, sizeof name, "%s%lu", VANTRELHK_STATISTICS_PREFIX,
+                  static_cast<unsigned long>(GetCurrentProcessId()));
+    g_countersMapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                           sizeof(hook::HookCounters), name);
+    if (!g_countersMapping)
+        return;
+    // A block made before us by someone else is not ours to count in.
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(g_countersMapping);
+        g_countersMapping = nullptr;
+        return;
+    }
+    void* view = MapViewOfFile(g_countersMapping, FILE_MAP_WRITE, 0, 0, sizeof(hook::HookCounters));
+    if (!view) {
+        CloseHandle(g_countersMapping);
+        g_countersMapping = nullptr;
+        return;
+    }
+    g_counters = new (view) hook::HookCounters;
+}
+
+void UnpublishCounters()
+{
+    if (!g_countersMapping)
+        return;
+    g_counters->~HookCounters();
+    UnmapViewOfFile(g_counters);
+    CloseHandle(g_countersMapping);
+    g_countersMapping = nullptr;
+    g_counters = &g_localCounters;
+}
 
 // Owned by the entry points, under g_apiLock.
 HANDLE g_hookThread;
@@ -104,30 +140,30 @@ HANDLE g_deliveryThread;
 LRESULT CALLBACK LowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam)
 {
     if (code == HC_ACTION)
-        g_seen.fetch_add(1, std::memory_order_relaxed);
+        g_counters->seen.fetch_add(1, std::memory_order_relaxed);
     if (code == HC_ACTION && g_reporting.load(std::memory_order_relaxed)) {
         LARGE_INTEGER start;
         QueryPerformanceCounter(&start);
         const auto* info = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
         const auto message = static_cast<std::uint32_t>(wParam);
-        g_callbacks.fetch_add(1, std::memory_order_relaxed);
+        g_counters->callbacks.fetch_add(1, std::memory_order_relaxed);
         if (hook::IsReportedMessage(message)) {
             const hook::MouseSample sample{message, info->pt.x, info->pt.y,
                                            static_cast<std::uint32_t>(info->flags),
                                            static_cast<std::uint32_t>(info->time)};
             if (g_queue.Push(sample)) {
-                g_queued.fetch_add(1, std::memory_order_relaxed);
+                g_counters->queued.fetch_add(1, std::memory_order_relaxed);
                 std::atomic_thread_fence(std::memory_order_seq_cst);
                 if (g_deliveryWaiting.exchange(false))
                     g_wakeup.Signal();
             } else {
-                g_dropped.fetch_add(1, std::memory_order_relaxed);
+                g_counters->dropped.fetch_add(1, std::memory_order_relaxed);
             }
         }
         LARGE_INTEGER end;
         QueryPerformanceCounter(&end);
         const long long ns = (end.QuadPart - start.QuadPart) * 1000000000LL / g_frequency.QuadPart;
-        g_timings.Record(ns > 0xFFFFFFFFLL ? 0xFFFFFFFFu : static_cast<std::uint32_t>(ns));
+        g_counters->timings.Record(ns > 0xFFFFFFFFLL ? 0xFFFFFFFFu : static_cast<std::uint32_t>(ns));
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -180,13 +216,29 @@ long HitTest(HWND window, POINT point)
     return PtInRect(&screen, point) ? HTCLIENT : HTBORDER;
 }
 
-// Records are sent from here rather than from the stack: a receiver that
-// answers after the send timed out still reads the record that was meant for
-// it, as long as fewer than kOutboxSize records went out since.
+// Inside one process a record travels by pointer, and a receiver that took a
+// record but answered after the send timed out reads it later. So records are
+// sent from here rather than from the stack, and after a send timed out no
+// other record is sent (and so no slot reused) until the receiver has answered
+// a message without data: it handles what is sent to it in order, so by then
+// it is done with the late record. Samples that come meanwhile count as failed.
 constexpr std::uint32_t kOutboxSize = 256;
 hook::HookMouseEvent g_outbox[kOutboxSize];
 COPYDATASTRUCT g_outboxData[kOutboxSize];
-std::uint32_t g_outboxNext;  // delivery thread only
+std::uint32_t g_outboxNext;     // delivery thread only
+bool g_receiverBehind = false;  // delivery thread only: a send timed out
+
+// Whether the receiver has answered since its last record timed out.
+bool ReceiverCaughtUp(HWND target)
+{
+    if (!g_receiverBehind)
+        return true;
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kDeliveryTimeoutMs, &result))
+        return false;
+    g_receiverBehind = false;
+    return true;
+}
 
 void Deliver(const hook::MouseSample& sample)
 {
@@ -194,6 +246,10 @@ void Deliver(const hook::MouseSample& sample)
     // Samples queued before a pause are not reported after it.
     if (!target || !g_reporting.load())
         return;
+    if (!ReceiverCaughtUp(target)) {
+        g_counters->failed.fetch_add(1, std::memory_order_relaxed);
+        return;
+    }
     const POINT point{sample.x, sample.y};
     const HWND window = WindowFromPoint(point);
     const std::uint32_t slot = g_outboxNext++ % kOutboxSize;
@@ -204,10 +260,12 @@ void Deliver(const hook::MouseSample& sample)
     data = COPYDATASTRUCT{0, sizeof event, &event};
     DWORD_PTR result = 0;
     if (SendMessageTimeoutW(target, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
-                            kDeliveryTimeoutMs, &result))
-        g_delivered.fetch_add(1, std::memory_order_relaxed);
-    else
-        g_failed.fetch_add(1, std::memory_order_relaxed);
+                            kDeliveryTimeoutMs, &result)) {
+        g_counters->delivered.fetch_add(1, std::memory_order_relaxed);
+    } else {
+        g_counters->failed.fetch_add(1, std::memory_order_relaxed);
+        g_receiverBehind = true;
+    }
 }
 
 DWORD WINAPI DeliveryThread(void*)
@@ -288,6 +346,7 @@ bool Start(HWND target)
 
     g_stopping = false;
     g_deliveryWaiting = false;
+    g_receiverBehind = false;
     if (!g_wakeup.Open()) {
         g_reporting = false;
         return false;
@@ -353,25 +412,19 @@ VANTRELHK_API int WINAPI EnableMenu(int enable, HWND window)
 VANTRELHK_API void WINAPI GetHookStatistics(HookStatistics* statistics, BOOL reset)
 {
     if (statistics) {
-        statistics->seen = g_seen.load();
-        statistics->callbacks = g_callbacks.load();
-        statistics->queued = g_queued.load();
-        statistics->dropped = g_dropped.load();
-        statistics->delivered = g_delivered.load();
-        statistics->failed = g_failed.load();
-        statistics->maxCallbackNs = g_timings.Maximum();
-        statistics->recentCount = g_timings.Copy(
+        const hook::HookCounters& c = *g_counters;
+        statistics->seen = c.seen.load();
+        statistics->callbacks = c.callbacks.load();
+        statistics->queued = c.queued.load();
+        statistics->dropped = c.dropped.load();
+        statistics->delivered = c.delivered.load();
+        statistics->failed = c.failed.load();
+        statistics->maxCallbackNs = c.timings.Maximum();
+        statistics->recentCount = c.timings.Copy(
             statistics->recentCallbackNs, sizeof statistics->recentCallbackNs / sizeof statistics->recentCallbackNs[0]);
     }
-    if (reset) {
-        g_seen = 0;
-        g_callbacks = 0;
-        g_queued = 0;
-        g_dropped = 0;
-        g_delivered = 0;
-        g_failed = 0;
-        g_timings.Reset();
-    }
+    if (reset)
+        g_counters->Reset();
 }
 
 // Entry points the program binds but never calls. Plain C calling convention,
@@ -391,13 +444,18 @@ VANTRELHK_UNUSED_ENTRY(AttachPopupMenu)
 VANTRELHK_UNUSED_ENTRY(GetUserPopupMenu)
 VANTRELHK_UNUSED_ENTRY(GetSysPopupMenu)
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*)
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void* reserved)
 {
     if (reason == DLL_PROCESS_ATTACH) {
         g_module = instance;
         DisableThreadLibraryCalls(instance);
         InitializeCriticalSection(&g_apiLock);
         QueryPerformanceFrequency(&g_frequency);
+        PublishCounters();
+    } else if (reason == DLL_PROCESS_DETACH && !reserved) {
+        // Freed by the program after InstallMenu(0): no thread of ours is left.
+        // At process exit the block simply goes with the process.
+        UnpublishCounters();
     }
     return TRUE;
 }

@@ -25,7 +25,8 @@ struct HookStatistics {
     DWORD queued;          // events queued for delivery
     DWORD dropped;         // events lost because the queue was full
     DWORD delivered;       // records the receiving window accepted
-    DWORD failed;          // records it did not accept in time
+    DWORD failed;          // records it did not accept in time, and events not sent
+                           // while it had yet to answer after such a record
     DWORD maxCallbackNs;   // longest time spent inside the callback
     DWORD recentCount;     // entries in recentCallbackNs, oldest first
     UINT32 recentCallbackNs[1024];
@@ -35,3 +36,9 @@ typedef int(WINAPI* HookSwitchProc)(int flag, HWND window);
 typedef void(WINAPI* HookStatisticsProc)(HookStatistics* statistics, BOOL reset);
 
 VANTRELHK_API void WINAPI GetHookStatistics(HookStatistics* statistics, BOOL reset);
+
+// The library also keeps its counters (hook::HookCounters) in a block of shared
+// memory named this prefix followed by the process id in decimal, which
+// another process may map read-only to watch a running program's hook.
+#define VANTRELHK_STATISTICS_PREFIX "Local\\VantrelHK.Statistics."
+

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <optional>
 #include <set>
+#include <string>
 #include <vector>
 
 namespace {
@@ -454,6 +455,119 @@ TEST_F(HookLibraryTest, HungReceiverDoesNotStallTheMouse)
         lib.install(0, nullptr);
     }  // the window goes with its thread
     CloseHandle(hung.hang);
+}
+
+// Inside the process the record travels by pointer. A receiver that stopped
+// inside its handler before reading the record, long enough for the system to
+// call it hung, must still read the record meant for it once it goes on, however
+// many moves the hook saw meanwhile.
+struct StalledReader {
+    HANDLE entered = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HookMouseEvent first{};  // as it was when the handler was entered
+    HookMouseEvent late{};   // as the handler read it after its stall
+    bool stalled = false;
+    ~StalledReader()
+    {
+        CloseHandle(entered);
+        CloseHandle(release);
+        CloseHandle(done);
+    }
+};
+StalledReader* g_stalledReader;
+
+LRESULT CALLBACK StalledReaderProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_COPYDATA && g_stalledReader && !g_stalledReader->stalled) {
+        StalledReader& r = *g_stalledReader;
+        r.stalled = true;
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        std::memcpy(&r.first, data->lpData, sizeof r.first);
+        SetEvent(r.entered);
+        WaitForSingleObject(r.release, 60000);
+        std::memcpy(&r.late, data->lpData, sizeof r.late);
+        SetEvent(r.done);
+        return TRUE;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+TEST_F(HookLibraryTest, ReceiverStalledInItsHandlerReadsItsOwnRecord)
+{
+    StalledReader reader;
+    g_stalledReader = &reader;
+    HWND stalledWindow = nullptr;
+    {
+        HelperThread helper([&] {
+            WNDCLASSW wc{};
+            wc.lpfnWndProc = StalledReaderProc;
+            wc.hInstance = GetModuleHandleW(nullptr);
+            wc.lpszClassName = L"HookTestStalledReader";
+            if (RegisterClassW(&wc))
+                stalledWindow = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                                wc.hInstance, nullptr);
+        });
+        ASSERT_NE(stalledWindow, nullptr);
+        ASSERT_EQ(lib.install(1, stalledWindow), 1);
+        lib.Statistics(true);
+        MoveTo({clientCentre.x - 60, clientCentre.y - 30});
+        ASSERT_EQ(WaitForSingleObject(reader.entered, 10000), WAIT_OBJECT_0);
+        // The system calls a thread hung after 5 s without reading its queue;
+        // from then on sends to it give up at once.
+        PumpUntil([] { return false; }, 5500);
+
+        // Many more events than the library keeps records for.
+        for (int batch = 0; batch < 12; ++batch) {
+            for (int i = 0; i < 50; ++i)
+                MoveTo({clientCentre.x - 100 + i * 4, clientCentre.y - 60 + batch * 10 + i % 3});
+            PumpUntil(
+                [&] {
+                    const HookStatistics& s = lib.Statistics();
+                    return s.delivered + s.failed >= s.queued;
+                },
+                5000);
+        }
+        const HookStatistics& stats = lib.Statistics();
+        EXPECT_GE(stats.failed, 300u) << "queued " << stats.queued << ", delivered " << stats.delivered;
+
+        SetEvent(reader.release);
+        ASSERT_EQ(WaitForSingleObject(reader.done, 10000), WAIT_OBJECT_0);
+        EXPECT_EQ(std::memcmp(&reader.first, &reader.late, sizeof reader.first), 0)
+            << "the stalled receiver read a record at " << reader.late.x << "," << reader.late.y
+            << " instead of its own at " << reader.first.x << "," << reader.first.y;
+        lib.install(0, nullptr);
+    }
+    g_stalledReader = nullptr;
+}
+
+// What a tool outside the program reads: the same figures, by name, without
+// asking any thread of the program.
+TEST_F(HookLibraryTest, FiguresAreReadableByNameFromOutside)
+{
+    const std::string name = VANTRELHK_STATISTICS_PREFIX + std::to_string(GetCurrentProcessId());
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, name.c_str());
+    ASSERT_NE(mapping, nullptr) << name;
+    const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(hook::HookCounters));
+    ASSERT_NE(view, nullptr);
+    const auto& counters = *static_cast<const hook::HookCounters*>(view);
+
+    ASSERT_EQ(lib.install(1, hwnd), 1);
+    lib.Statistics(true);
+    const POINT marker{clientCentre.x + 21, clientCentre.y - 11};
+    MoveTo(marker);
+    ASSERT_TRUE(WaitForRecord(receiver, 0x200, marker).has_value());
+    // Paused and settled, so that both readings see the same moment.
+    ASSERT_EQ(lib.enable(0, hwnd), 1);
+    PumpUntil([] { return false; }, 300);
+    const HookStatistics& stats = lib.Statistics();
+    EXPECT_GE(counters.callbacks.load(), 1u);
+    EXPECT_EQ(counters.callbacks.load(), stats.callbacks);
+    EXPECT_EQ(counters.delivered.load(), stats.delivered);
+    EXPECT_EQ(counters.timings.Count(), stats.recentCount);
+    EXPECT_EQ(counters.timings.Maximum(), stats.maxCallbackNs);
+    UnmapViewOfFile(view);
+    CloseHandle(mapping);
 }
 
 TEST_F(HookLibraryTest, CallbackCostOverManyMoves)
