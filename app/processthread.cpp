@@ -8,6 +8,8 @@
 #include "framework/sentwait.h"
 #include "lang/resource.h"
 
+#include <mmsystem.h>
+
 #include <cstring>
 
 namespace {
@@ -311,9 +313,13 @@ void CProcessThread::ExecuteItem(UINT_PTR itemId, UINT_PTR treeGeneration)
         const HWND anchor = m_router.anchorWindow();
         const bool typing = !item->keystrokes.empty() || item->pressEnter != 0;
         if (anchor != nullptr && typing) {
+            // Typing waits a millisecond at a time; the system's default
+            // timer step (15.6 ms) would make a long text take seconds more.
+            const bool fineTimer = timeBeginPeriod(1) == TIMERR_NOERROR;
             const TypingResult typed = IsWindow(anchor)
                                            ? TypeKeystrokes(anchor, item->keystrokes, item->pressEnter != 0, *this)
                                            : TypingResult::windowGone;
+            if (fineTimer) timeEndPeriod(1);
             if (typed != TypingResult::typed) ReportTypingFailure(typed);
         }
         m_router.setAnchorWindow(nullptr);
@@ -645,8 +651,12 @@ void CProcessThread::settle(HWND window, int messages)
     // A sent message is handled each time the target's thread asks for its
     // next message, before it takes a posted one; so each answer after the
     // first means one more posted message was taken. A hung or slow target
-    // is given up on.
+    // is given up on. The pause lets the target go on to take its posted
+    // message: a next question already waiting would be answered in the
+    // same round (likelier while a third program sends it messages), and
+    // the key's character would then land behind the characters after it.
     for (int i = 0; i <= messages; ++i) {
+        if (i > 0) Sleep(1);
         DWORD_PTR result = 0;
         if (!SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &result)) return;
     }

@@ -52,7 +52,8 @@ const UINT kTimerStartup = 6;     // the start-up login check, 130 ms after star
 const DWORD kPopupCheckMs = 1;
 const DWORD kPopupWatchMs = 500;
 
-class CProcessThread : public CSimpleThread, public CMenuWndHost, private HookRoutingPort, private TypingPort {
+// Its typing is a public TypingPort so that it can be tried on its own.
+class CProcessThread : public CSimpleThread, public CMenuWndHost, private HookRoutingPort, public TypingPort {
 public:
     static const CRuntimeThread classCProcessThread;
 

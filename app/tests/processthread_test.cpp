@@ -560,3 +560,67 @@ TEST_F(QueuedRun, ALoginLogoutOrReloadBeforeTheRunDropsIt)
 }
 
 }  // namespace
+
+namespace {
+
+// A long text typed into an edit control whose thread translates its key
+// presses, while a third thread keeps asking that control questions (as
+// accessibility tools and other programs do): each line break must land
+// where the text has it, not behind the characters that follow it.
+TEST(ProcessThread, TypesALongTextInOrderWhileAnotherThreadSendsToTheTarget)
+{
+    std::atomic<HWND> edit{nullptr};
+    std::atomic<DWORD> targetThread{0};
+    std::thread target([&] {
+        HWND window = CreateWindowExA(0, "EDIT", "", WS_POPUP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, 0, 0,
+                                      400, 300, nullptr, nullptr, nullptr, nullptr);
+        MSG msg;
+        PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+        targetThread = GetCurrentThreadId();
+        edit = window;
+        while (window != nullptr && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (window != nullptr) DestroyWindow(window);
+    });
+    for (int i = 0; i < 500 && targetThread == 0; ++i) Sleep(10);
+    ASSERT_NE(edit.load(), nullptr);
+
+    std::atomic<bool> asking{true};
+    std::thread asker([&] {
+        while (asking) {
+            DWORD_PTR length = 0;
+            SendMessageTimeoutA(edit, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 1000, &length);
+        }
+    });
+
+    std::string text;
+    for (int line = 0; line < 25; ++line) {
+        char numbered[8];
+        std::snprintf(numbered, sizeof numbered, "%02d ", line);
+        text += numbered + std::string("abcdefghijklmnopq").substr(line % 5) + "\r\n";
+    }
+    CProcessThread worker;  // not started: only its typing is used
+    TypingPort& port = worker;
+    const TypingResult typed = TypeKeystrokes(edit, text, false, port);
+
+    std::string got;
+    for (int i = 0; i < 500; ++i) {
+        char buffer[4096] = {};
+        DWORD_PTR copied = 0;
+        SendMessageTimeoutA(edit, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
+                            1000, &copied);
+        got = buffer;
+        if (got.size() >= text.size()) break;
+        Sleep(10);
+    }
+    asking = false;
+    asker.join();
+    PostThreadMessageA(targetThread, WM_QUIT, 0, 0);
+    target.join();
+    EXPECT_EQ(TypingResult::typed, typed);
+    EXPECT_EQ(text, got);
+}
+
+}  // namespace

@@ -16,6 +16,12 @@
 //   vantrelctl popup             rectangle of the visible pop-up menu ("#32768")
 //   vantrelctl notepad           the text of notepad's edit control, with CR and
 //                                LF written as \r and \n
+//   vantrelctl notepadfill LENGTH SECONDS
+//                                empties notepad's edit control, prints "ready",
+//                                then looks at its length every millisecond and
+//                                prints "full" as soon as it holds LENGTH
+//                                characters (exit code 0), or "short N" after
+//                                SECONDS with only N (exit code 1)
 //   vantrelctl des KEY           the item key KEY as the login dialog saves it in
 //                                the registry value Des
 //   vantrelctl title PREFIX      the whole title of the visible top-level window
@@ -31,15 +37,29 @@
 //                                and its parent's control id, separated by tabs
 //   vantrelctl menumode          exit code 0 when the foreground thread is in a
 //                                menu's modal loop (a window menu shown or armed)
+//   vantrelctl suspendui         suspends the main frame's thread, as a debugger
+//   vantrelctl resumeui          would, and resumes it (the user-interface thread)
+//   vantrelctl hookstats [SINCE] the running program's hook figures, read from the
+//                                hook library's shared block without asking the
+//                                program: seen callbacks queued dropped delivered
+//                                failed, the number of callback times recorded so
+//                                far (pass it as SINCE later), the longest ever
+//                                (ns), then over the callbacks recorded since SINCE
+//                                (at most the last 1024): their number and their
+//                                median, 99th percentile and longest time (ns)
 #include "designer/logindlg.h"
+#include "hook/hookcore.h"
+#include "hook/vantrelhk.h"
 
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -152,6 +172,78 @@ BOOL CALLBACK PrintVisiblePage(HWND window, LPARAM param)
     return FALSE;
 }
 
+// Suspends or resumes the thread that owns the main frame.
+bool SuspendFrameThread(bool suspend)
+{
+    HWND frame = Frame();
+    const DWORD id = frame != nullptr ? GetWindowThreadProcessId(frame, nullptr) : 0;
+    HANDLE thread = id != 0 ? OpenThread(THREAD_SUSPEND_RESUME, FALSE, id) : nullptr;
+    if (thread == nullptr) return false;
+    const DWORD previous = suspend ? SuspendThread(thread) : ResumeThread(thread);
+    CloseHandle(thread);
+    return previous != static_cast<DWORD>(-1);
+}
+
+int PrintHookStatistics(std::uint32_t since)
+{
+    DWORD process = 0;
+    HWND frame = Frame();
+    if (frame == nullptr || GetWindowThreadProcessId(frame, &process) == 0) return 1;
+    const std::string name = VANTRELHK_STATISTICS_PREFIX + std::to_string(process);
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, name.c_str());
+    if (mapping == nullptr) return 1;
+    const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(hook::HookCounters));
+    if (view == nullptr) {
+        CloseHandle(mapping);
+        return 1;
+    }
+    const auto& c = *static_cast<const hook::HookCounters*>(view);
+    const std::uint32_t total = c.timings.Count();
+    // A count below SINCE means the figures were reset meanwhile.
+    const std::uint32_t fresh = total >= since ? total - since : total;
+    std::vector<std::uint32_t> ns(hook::TimingLog::kCapacity);
+    ns.resize(c.timings.Copy(ns.data(), std::min<std::uint32_t>(fresh, hook::TimingLog::kCapacity)));
+    std::sort(ns.begin(), ns.end());
+    auto at = [&](double q) { return ns.empty() ? 0u : ns[static_cast<size_t>(q * (ns.size() - 1) + 0.5)]; };
+    std::printf("%lu %lu %lu %lu %lu %lu %lu %lu %lu %lu %lu %lu\n", static_cast<unsigned long>(c.seen.load()),
+                static_cast<unsigned long>(c.callbacks.load()), static_cast<unsigned long>(c.queued.load()),
+                static_cast<unsigned long>(c.dropped.load()), static_cast<unsigned long>(c.delivered.load()),
+                static_cast<unsigned long>(c.failed.load()), static_cast<unsigned long>(total),
+                static_cast<unsigned long>(c.timings.Maximum()), static_cast<unsigned long>(ns.size()),
+                static_cast<unsigned long>(at(0.5)), static_cast<unsigned long>(at(0.99)),
+                static_cast<unsigned long>(ns.empty() ? 0u : ns.back()));
+    UnmapViewOfFile(view);
+    CloseHandle(mapping);
+    return 0;
+}
+
+// Times text typed into notepad: the caller stamps each line as it arrives,
+// so the line goes out at once and the length is read without the text.
+int FillNotepad(int length, int seconds)
+{
+    HWND edit = FindWindowExA(FindWindowA("Notepad", nullptr), nullptr, "Edit", nullptr);
+    if (edit == nullptr || length <= 0) return 2;
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""), SMTO_ABORTIFHUNG, 5000, &result))
+        return 2;
+    std::printf("ready\n");
+    std::fflush(stdout);
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(seconds) * 1000;
+    DWORD_PTR have = 0;
+    for (;;) {
+        if (!SendMessageTimeoutA(edit, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 1000, &have)) have = 0;
+        if (static_cast<int>(have) >= length) break;
+        if (GetTickCount64() > deadline) {
+            std::printf("short %d\n", static_cast<int>(have));
+            return 1;
+        }
+        Sleep(1);
+    }
+    std::printf("full\n");
+    std::fflush(stdout);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -234,6 +326,7 @@ int main(int argc, char** argv)
         std::printf("\n");
         return 0;
     }
+    if (verb == "notepadfill" && argc == 4) return FillNotepad(std::atoi(argv[2]), std::atoi(argv[3]));
     if (verb == "des" && argc == 3) {
         std::printf("%s\n", EncodeRememberedKey(argv[2]).c_str());
         return 0;
@@ -283,6 +376,10 @@ int main(int argc, char** argv)
                     parent != nullptr ? GetDlgCtrlID(parent) : 0);
         return 0;
     }
+    if (verb == "suspendui" || verb == "resumeui")
+        return SuspendFrameThread(verb == "suspendui") ? 0 : 1;
+    if (verb == "hookstats" && argc <= 3)
+        return PrintHookStatistics(argc == 3 ? static_cast<std::uint32_t>(std::strtoul(argv[2], nullptr, 10)) : 0);
     if (verb == "procs" && argc == 3) {
         std::printf("%d\n", Processes(argv[2]));
         return 0;
