@@ -93,6 +93,10 @@ void CHookRouter::route(const HookMouseEvent& event)
         return;
     }
 
+    // A pop-up the routing has not seen before this event may be the one
+    // this very event opened: its report can wait behind a busy worker
+    // (typing an item, loading a menu) until the pop-up is on screen.
+    const bool popupKnown = found == m_foreignPopup;
     if (found != m_foreignPopup) {
         m_foreignPopup = found;
         if (m_port.menusShown()) {
@@ -105,8 +109,10 @@ void CHookRouter::route(const HookMouseEvent& event)
         if (IsRightPress(message)) {
             if (!m_port.isPopupClass(window)) {
                 CloseMenus();
-                if (m_foreignPopup != nullptr && m_anchorWindow != nullptr && m_port.isWindow(m_foreignPopup) &&
-                    m_port.isVisible(m_foreignPopup)) {
+                // Only the pop-up the menus knew goes; a new one is this
+                // press's own, and the menus open against it next.
+                if (popupKnown && m_foreignPopup != nullptr && m_anchorWindow != nullptr &&
+                    m_port.isWindow(m_foreignPopup) && m_port.isVisible(m_foreignPopup)) {
                     m_port.dismissPopup(m_foreignPopup);
                     m_foreignPopup = nullptr;
                 }

@@ -212,6 +212,27 @@ TEST_F(HookRouterTest, ASecondRightPressElsewhereClosesBothAndBecomesTheAnchor)
     EXPECT_FALSE(port.shown);
 }
 
+// The worker was busy while the user right-clicked again: when the press is
+// routed, the pop-up it opened is already on screen. That pop-up is the
+// press's own; it stays, and the menus open against it.
+TEST_F(HookRouterTest, ARightPressRoutedAfterItsOwnPopupOpenedKeepsIt)
+{
+    OpenMenus();
+    // A log-out closed the menus and kept the anchor; the pop-up went.
+    port.shown = false;
+    port.popup = nullptr;
+    port.gone.insert(kPopup);
+    port.popup = kPopup2;
+    Route(WM_RBUTTONDOWN, kOther);
+    EXPECT_EQ(std::vector<std::string>(), port.log);
+    EXPECT_EQ(kPopup2, router.foreignPopup());
+    EXPECT_EQ(kOther, router.anchorWindow());
+    Route(WM_MOUSEMOVE, kOther, 30, 40);
+    EXPECT_TRUE(port.shown);
+    EXPECT_EQ(kOther, port.showAnchor);
+    EXPECT_EQ(kPopup2, port.showPopup);
+}
+
 TEST_F(HookRouterTest, PressesOnAPopupClassLeaveMenusAndAnchorAlone)
 {
     OpenMenus();
