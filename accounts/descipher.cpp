@@ -1,6 +1,7 @@
 #include "descipher.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 #include "ahcommon/packet.h"
@@ -11,12 +12,6 @@ namespace {
 
 // The tables of the standard, bit positions counted from 1 at the most
 // significant bit.
-const unsigned char kInitialPermutation[64] = {
-    58, 50, 42, 34, 26, 18, 10, 2, 60, 52, 44, 36, 28, 20, 12, 4,
-    62, 54, 46, 38, 30, 22, 14, 6, 64, 56, 48, 40, 32, 24, 16, 8,
-    57, 49, 41, 33, 25, 17, 9,  1, 59, 51, 43, 35, 27, 19, 11, 3,
-    61, 53, 45, 37, 29, 21, 13, 5, 63, 55, 47, 39, 31, 23, 15, 7};
-
 const unsigned char kPermutedChoice1[56] = {
     57, 49, 41, 33, 25, 17, 9,  1,  58, 50, 42, 34, 26, 18,
     10, 2,  59, 51, 43, 35, 27, 19, 11, 3,  60, 52, 44, 36,
@@ -69,87 +64,14 @@ const unsigned char kSBoxes[8][64] = {
      7,  11, 4,  1, 9,  12, 14, 2,  0,  6,  10, 13, 15, 3,  5,  8,
      2,  1,  14, 7, 4,  10, 8,  13, 15, 12, 9,  0,  3,  5,  6,  11}};
 
-// Tables derived once from the standard ones, so that a round is eight
-// look-ups and the permutations of a block sixteen.
-struct DesTables {
-    // S-box i followed by P, indexed by the six input bits of that box.
-    std::uint32_t sp[8][64];
-    // Initial and final permutation, one table per input byte position.
-    std::uint64_t ip[8][256];
-    std::uint64_t fp[8][256];
-
-    DesTables()
-    {
-        for (int box = 0; box < 8; ++box) {
-            for (int in = 0; in < 64; ++in) {
-                const int row = ((in >> 4) & 2) | (in & 1);
-                const int column = (in >> 1) & 15;
-                const std::uint32_t s = static_cast<std::uint32_t>(kSBoxes[box][row * 16 + column])
-                                        << (28 - 4 * box);
-                std::uint32_t p = 0;
-                for (int bit = 0; bit < 32; ++bit) {
-                    if (s & (0x80000000u >> (kPermutation[bit] - 1))) p |= 0x80000000u >> bit;
-                }
-                sp[box][in] = p;
-            }
-        }
-        unsigned char inverse[64];
-        for (int i = 0; i < 64; ++i) inverse[kInitialPermutation[i] - 1] = static_cast<unsigned char>(i + 1);
-        for (int pos = 0; pos < 8; ++pos) {
-            for (int value = 0; value < 256; ++value) {
-                const std::uint64_t in = static_cast<std::uint64_t>(value) << (56 - 8 * pos);
-                ip[pos][value] = Permute(in, kInitialPermutation);
-                fp[pos][value] = Permute(in, inverse);
-            }
-        }
-    }
-
-    static std::uint64_t Permute(std::uint64_t in, const unsigned char* table)
-    {
-        std::uint64_t out = 0;
-        for (int bit = 0; bit < 64; ++bit) {
-            if (in & (0x8000000000000000ull >> (table[bit] - 1))) out |= 0x8000000000000000ull >> bit;
-        }
-        return out;
-    }
-};
-
-const DesTables& Tables()
+// The schedule of the standard: the 16 round keys of `key` (already in the
+// standard bit order) in the order enciphering uses them, each as two words
+// of four six-bit groups, group 1 in bits 23..18 of the first word. Slow, so
+// it only serves to build the tables below.
+void StandardSchedule(const unsigned char* key, std::uint32_t* raw)
 {
-    static const DesTables tables;
-    return tables;
-}
-
-unsigned char ReverseBits(unsigned char b)
-{
-    unsigned char r = 0;
-    for (int i = 0; i < 8; ++i) {
-        if (b & (1 << i)) r |= static_cast<unsigned char>(0x80 >> i);
-    }
-    return r;
-}
-
-std::uint32_t RotateRight(std::uint32_t v, int n)
-{
-    n &= 31;
-    return n == 0 ? v : (v >> n) | (v << (32 - n));
-}
-
-std::uint64_t ApplyByteTables(std::uint64_t in, const std::uint64_t (&table)[8][256])
-{
-    std::uint64_t out = 0;
-    for (int pos = 0; pos < 8; ++pos) out |= table[pos][(in >> (56 - 8 * pos)) & 0xFF];
-    return out;
-}
-
-}  // namespace
-
-void CDesCipher::BuildSchedule(const unsigned char* key, bool decipher)
-{
-    // The stored key bytes are the standard key with each byte's bits in
-    // reverse order, so the ignored parity bit is the stored byte's bit 7.
     std::uint64_t k = 0;
-    for (int i = 0; i < 8; ++i) k = (k << 8) | ReverseBits(key[i]);
+    for (int i = 0; i < 8; ++i) k = (k << 8) | key[i];
 
     std::uint64_t cd = 0;  // C in bits 55..28, D in bits 27..0
     for (int bit = 0; bit < 56; ++bit) {
@@ -168,63 +90,231 @@ void CDesCipher::BuildSchedule(const unsigned char* key, bool decipher)
         for (int bit = 0; bit < 48; ++bit) {
             if (joined & (1ull << (56 - kPermutedChoice2[bit]))) subkey |= 1ull << (47 - bit);
         }
-        const int slot = decipher ? 15 - round : round;
-        m_schedule[2 * slot] = static_cast<std::uint32_t>(subkey >> 24) & 0xFFFFFF;
-        m_schedule[2 * slot + 1] = static_cast<std::uint32_t>(subkey) & 0xFFFFFF;
+        raw[2 * round] = static_cast<std::uint32_t>(subkey >> 24) & 0xFFFFFF;
+        raw[2 * round + 1] = static_cast<std::uint32_t>(subkey) & 0xFFFFFF;
     }
 }
 
-void CDesCipher::CryptBlocks(unsigned char* data, int blocks) const
+unsigned char ReverseBits(unsigned char b)
 {
-    const DesTables& t = Tables();
-    for (int b = 0; b < blocks; ++b) {
-        unsigned char* block = data + 8 * b;
-        std::uint64_t v = 0;
-        for (int i = 0; i < 8; ++i) v = (v << 8) | block[i];
-        v = ApplyByteTables(v, t.ip);
-        std::uint32_t left = static_cast<std::uint32_t>(v >> 32);
-        std::uint32_t right = static_cast<std::uint32_t>(v);
-        for (int round = 0; round < 16; ++round) {
-            const std::uint32_t k0 = m_schedule[2 * round];
-            const std::uint32_t k1 = m_schedule[2 * round + 1];
-            // Expansion group i (from 0) is the six bits starting one bit
-            // before nibble i, wrapping around the word.
-            std::uint32_t f = 0;
-            for (int box = 0; box < 4; ++box) {
-                const std::uint32_t in = RotateRight(right, 27 - 4 * box) & 63;
-                f ^= t.sp[box][in ^ ((k0 >> (18 - 6 * box)) & 63)];
+    unsigned char r = 0;
+    for (int i = 0; i < 8; ++i) {
+        if (b & (1 << i)) r |= static_cast<unsigned char>(0x80 >> i);
+    }
+    return r;
+}
+
+std::uint32_t RotateLeft(std::uint32_t v, int n) { return (v << n) | (v >> (32 - n)); }
+
+// Tables derived once from the standard ones.
+//
+// The rounds keep both halves rotated left by one bit, so that each
+// expansion group is six adjacent bits of either the half or the half
+// rotated by four: the round key's groups are rearranged to match ("round
+// words"), and the S-box tables give their output permuted by P and rotated
+// the same way.
+struct DesTables {
+    // S-box i followed by P and the rotation, indexed by the box's six input
+    // bits in the standard order.
+    std::uint32_t sp[8][64];
+    // The round words each bit of a stored key contributes (stored byte i,
+    // bit j at [8 * i + j]), in enciphering order. Every round key bit is one
+    // key bit, so a schedule is the OR of the entries of the key's set bits.
+    std::uint32_t keyBit[64][32];
+
+    DesTables()
+    {
+        for (int box = 0; box < 8; ++box) {
+            for (int in = 0; in < 64; ++in) {
+                const int row = ((in >> 4) & 2) | (in & 1);
+                const int column = (in >> 1) & 15;
+                const std::uint32_t s = static_cast<std::uint32_t>(kSBoxes[box][row * 16 + column])
+                                        << (28 - 4 * box);
+                std::uint32_t p = 0;
+                for (int bit = 0; bit < 32; ++bit) {
+                    if (s & (0x80000000u >> (kPermutation[bit] - 1))) p |= 0x80000000u >> bit;
+                }
+                sp[box][in] = RotateLeft(p, 1);
             }
-            for (int box = 4; box < 8; ++box) {
-                const std::uint32_t in = RotateRight(right, 27 - 4 * box) & 63;
-                f ^= t.sp[box][in ^ ((k1 >> (42 - 6 * box)) & 63)];
-            }
-            const std::uint32_t next = left ^ f;
-            left = right;
-            right = next;
         }
-        // The halves are swapped once more after the last round.
-        v = (static_cast<std::uint64_t>(right) << 32) | left;
-        v = ApplyByteTables(v, t.fp);
-        for (int i = 7; i >= 0; --i) {
-            block[i] = static_cast<unsigned char>(v);
-            v >>= 8;
+        for (int bit = 0; bit < 64; ++bit) {
+            unsigned char standardKey[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+            standardKey[bit / 8] = ReverseBits(static_cast<unsigned char>(1u << (bit % 8)));
+            std::uint32_t raw[32];
+            StandardSchedule(standardKey, raw);
+            for (int round = 0; round < 16; ++round) {
+                const std::uint32_t a = raw[2 * round], b = raw[2 * round + 1];
+                // Groups 1, 3, 5, 7 go with the half rotated by four, 2, 4,
+                // 6, 8 with the half itself; each at the byte the round
+                // takes it from.
+                keyBit[bit][2 * round] = ((a & 0x00FC0000u) << 6) | ((a & 0x00000FC0u) << 10) |
+                                         ((b & 0x00FC0000u) >> 10) | ((b & 0x00000FC0u) >> 6);
+                keyBit[bit][2 * round + 1] = ((a & 0x0003F000u) << 12) | ((a & 0x0000003Fu) << 16) |
+                                             ((b & 0x0003F000u) >> 4) | (b & 0x0000003Fu);
+            }
         }
     }
+};
+
+const DesTables& Tables()
+{
+    static const DesTables tables;
+    return tables;
+}
+
+// Swaps the bits of `a` selected by `mask` << n with those of `b` selected
+// by `mask`: the permutations are such swaps and rotations.
+inline void SwapBits(std::uint32_t& a, std::uint32_t& b, int n, std::uint32_t mask)
+{
+    const std::uint32_t t = ((a >> n) ^ b) & mask;
+    b ^= t;
+    a ^= t << n;
+}
+
+// The initial permutation of a block read as two big-endian words, leaving
+// the halves rotated left by one as the rounds want them.
+inline void InitialPermutation(std::uint32_t& left, std::uint32_t& right)
+{
+    SwapBits(left, right, 4, 0x0F0F0F0Fu);
+    SwapBits(left, right, 16, 0x0000FFFFu);
+    SwapBits(right, left, 2, 0x33333333u);
+    SwapBits(right, left, 8, 0x00FF00FFu);
+    right = RotateLeft(right, 1);
+    const std::uint32_t t = (left ^ right) & 0xAAAAAAAAu;
+    left ^= t;
+    right ^= t;
+    left = RotateLeft(left, 1);
+}
+
+// The inverse of InitialPermutation; `left` is the high word.
+inline void FinalPermutation(std::uint32_t& left, std::uint32_t& right)
+{
+    left = RotateLeft(left, 31);
+    const std::uint32_t t = (left ^ right) & 0xAAAAAAAAu;
+    left ^= t;
+    right ^= t;
+    right = RotateLeft(right, 31);
+    SwapBits(right, left, 8, 0x00FF00FFu);
+    SwapBits(right, left, 2, 0x33333333u);
+    SwapBits(left, right, 16, 0x0000FFFFu);
+    SwapBits(left, right, 4, 0x0F0F0F0Fu);
+}
+
+// f(r, k) of one round, r rotated left by one.
+inline std::uint32_t RoundFunction(const std::uint32_t (&sp)[8][64], std::uint32_t r, std::uint32_t k0,
+                                   std::uint32_t k1)
+{
+    const std::uint32_t odd = RotateLeft(r, 28) ^ k0;
+    const std::uint32_t even = r ^ k1;
+    return sp[6][odd & 63] ^ sp[4][(odd >> 8) & 63] ^ sp[2][(odd >> 16) & 63] ^ sp[0][(odd >> 24) & 63] ^
+           sp[7][even & 63] ^ sp[5][(even >> 8) & 63] ^ sp[3][(even >> 16) & 63] ^ sp[1][(even >> 24) & 63];
+}
+
+inline std::uint32_t LoadBigEndian(const unsigned char* p)
+{
+    return (static_cast<std::uint32_t>(p[0]) << 24) | (static_cast<std::uint32_t>(p[1]) << 16) |
+           (static_cast<std::uint32_t>(p[2]) << 8) | p[3];
+}
+
+inline void StoreBigEndian(unsigned char* p, std::uint32_t v)
+{
+    p[0] = static_cast<unsigned char>(v >> 24);
+    p[1] = static_cast<unsigned char>(v >> 16);
+    p[2] = static_cast<unsigned char>(v >> 8);
+    p[3] = static_cast<unsigned char>(v);
+}
+
+// Enciphers or deciphers (as the schedule `k` says) n adjacent blocks.
+// Several blocks go through the rounds side by side: a round of one block
+// waits on its table look-ups, and the other blocks' rounds fill that time.
+template <int n>
+inline void CryptLanes(const std::uint32_t (&sp)[8][64], const std::uint32_t* k, unsigned char* data)
+{
+    std::uint32_t left[n], right[n];
+    for (int i = 0; i < n; ++i) {
+        left[i] = LoadBigEndian(data + 8 * i);
+        right[i] = LoadBigEndian(data + 8 * i + 4);
+        InitialPermutation(left[i], right[i]);
+    }
+#pragma GCC unroll 8
+    for (int round = 0; round < 16; round += 2) {
+#pragma GCC unroll 4
+        for (int i = 0; i < n; ++i) left[i] ^= RoundFunction(sp, right[i], k[2 * round], k[2 * round + 1]);
+#pragma GCC unroll 4
+        for (int i = 0; i < n; ++i) right[i] ^= RoundFunction(sp, left[i], k[2 * round + 2], k[2 * round + 3]);
+    }
+    for (int i = 0; i < n; ++i) {
+        // The halves come out swapped, as the last round leaves them.
+        FinalPermutation(right[i], left[i]);
+        StoreBigEndian(data + 8 * i, right[i]);
+        StoreBigEndian(data + 8 * i + 4, left[i]);
+    }
+}
+
+// Enough blocks side by side to hide the look-ups, few enough for the registers.
+const int kLanes = 4;
+
+}  // namespace
+
+void CDesCipher::SetKey(const unsigned char* key)
+{
+    if (m_hasKey && std::memcmp(m_key, key, sizeof m_key) == 0) return;
+    // Callers make a cipher for each value they read, one after another
+    // under the same key (every item's keystrokes under the item key), so
+    // each thread keeps the schedule it set up last.
+    struct LastKey {
+        bool set;
+        unsigned char key[8];
+        std::uint32_t encipher[32];
+        std::uint32_t decipher[32];
+    };
+    static thread_local LastKey last;
+    if (!last.set || std::memcmp(last.key, key, sizeof last.key) != 0) {
+        // The stored key bytes are the standard key with each byte's bits
+        // in reverse order (so the ignored parity bit is the stored byte's
+        // bit 7); the table entries already account for that.
+        const DesTables& t = Tables();
+        std::uint32_t schedule[32] = {};
+        for (int bit = 0; bit < 64; ++bit) {
+            if (((key[bit / 8] >> (bit % 8)) & 1) == 0) continue;
+            for (int w = 0; w < 32; ++w) schedule[w] |= t.keyBit[bit][w];
+        }
+        for (int round = 0; round < 16; ++round) {
+            last.encipher[2 * round] = schedule[2 * round];
+            last.encipher[2 * round + 1] = schedule[2 * round + 1];
+            last.decipher[2 * (15 - round)] = schedule[2 * round];
+            last.decipher[2 * (15 - round) + 1] = schedule[2 * round + 1];
+        }
+        std::memcpy(last.key, key, sizeof last.key);
+        last.set = true;
+    }
+    std::memcpy(m_encipher, last.encipher, sizeof m_encipher);
+    std::memcpy(m_decipher, last.decipher, sizeof m_decipher);
+    std::memcpy(m_key, key, sizeof m_key);
+    m_hasKey = true;
+}
+
+void CDesCipher::CryptBlocks(const std::uint32_t* k, unsigned char* data, int blocks)
+{
+    const std::uint32_t(&sp)[8][64] = Tables().sp;
+    int b = 0;
+    for (; b + kLanes <= blocks; b += kLanes) CryptLanes<kLanes>(sp, k, data + 8 * b);
+    for (; b < blocks; ++b) CryptLanes<1>(sp, k, data + 8 * b);
 }
 
 int CDesCipher::encipherBlocks(const unsigned char* key, unsigned char* data, int blocks)
 {
     if (data == nullptr || key == nullptr || blocks <= 0) return 0;
-    BuildSchedule(key, false);
-    CryptBlocks(data, blocks);
+    SetKey(key);
+    CryptBlocks(m_encipher, data, blocks);
     return 1;
 }
 
 int CDesCipher::decipherBlocks(const unsigned char* key, unsigned char* data, int blocks)
 {
     if (data == nullptr || key == nullptr || blocks <= 0) return 0;
-    BuildSchedule(key, true);
-    CryptBlocks(data, blocks);
+    SetKey(key);
+    CryptBlocks(m_decipher, data, blocks);
     return 1;
 }
 

@@ -59,9 +59,15 @@ public:
     static void AppendFiller(std::string& text, int count);
 
 private:
-    // 16 round keys of two words each, in the order the rounds use them.
-    std::uint32_t m_schedule[32];
+    // The key last set up and its 16 round keys of two words each, in the
+    // order the rounds use them for either direction; a call with the same
+    // key reuses them.
+    unsigned char m_key[8] = {};
+    bool m_hasKey = false;
+    std::uint32_t m_encipher[32] = {};
+    std::uint32_t m_decipher[32] = {};
 
-    void BuildSchedule(const unsigned char* key, bool decipher);
-    void CryptBlocks(unsigned char* data, int blocks) const;
+    // Sets up `key` unless it is the one set up last.
+    void SetKey(const unsigned char* key);
+    static void CryptBlocks(const std::uint32_t* schedule, unsigned char* data, int blocks);
 };

@@ -1,18 +1,27 @@
 #include "menudocument.h"
 
+#include <cstring>
 #include <vector>
 
 namespace {
 
-// FNV-1a: tells one body from another; collisions by chance are out of reach
-// at 64 bits, and nobody gains by forging one.
+// FNV-1a over 8-byte words, the high bits folded back in each step (byte by
+// byte, the multiplies' latency was a noticeable share of loading a large
+// menu): tells one body from another; collisions by chance are out of reach
+// at 64 bits, and nobody gains by forging one. Only compared within the
+// process, so the word order of the machine does not matter.
 std::uint64_t BodyDigest(const std::string& body)
 {
     std::uint64_t digest = 14695981039346656037ull;
-    for (unsigned char c : body) {
-        digest ^= c;
-        digest *= 1099511628211ull;
+    const char* p = body.data();
+    std::size_t n = body.size();
+    for (; n >= 8; p += 8, n -= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, sizeof word);
+        digest = (digest ^ word) * 1099511628211ull;
+        digest ^= digest >> 29;
     }
+    for (; n > 0; ++p, --n) digest = (digest ^ static_cast<unsigned char>(*p)) * 1099511628211ull;
     return digest;
 }
 
