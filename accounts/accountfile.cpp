@@ -359,7 +359,7 @@ bool CAccountFile::ParseContent(const std::string& content, CDesCipher& cipher,
 }
 
 CAccountFile::CAccountFile()
-    : m_currentRecord(nullptr), m_currentUser(nullptr), m_loaded(false)
+    : m_currentRecord(nullptr), m_currentUser(nullptr), m_loaded(false), m_busy(false)
 {
 }
 
@@ -374,7 +374,7 @@ int CAccountFile::create(const std::string& path, const std::string& menuName)
     close();
     CAhFileStatus status;
     const bool existed = CAhFile::GetStatus(path.c_str(), status);
-    if (!OpenPatiently(m_file, path, kHoldFlags | CAhFile::modeCreate | CAhFile::modeNoTruncate)) return 0;
+    if (!openHeld(path, kHoldFlags | CAhFile::modeCreate | CAhFile::modeNoTruncate)) return 0;
     m_path = path;
     m_cipher.reset(new CDesCipher);
     m_loaded = true;
@@ -390,9 +390,9 @@ int CAccountFile::create(const std::string& path, const std::string& menuName)
     return 0;
 }
 
-int CAccountFile::load(const std::string& path)
+int CAccountFile::load(const std::string& path, std::string* content)
 {
-    return open(path, false);
+    return open(path, false, content);
 }
 
 int CAccountFile::loadForUpdate(const std::string& path)
@@ -400,11 +400,21 @@ int CAccountFile::loadForUpdate(const std::string& path)
     return open(path, true);
 }
 
-int CAccountFile::open(const std::string& path, bool forUpdate)
+// Opens the file itself, waiting out other holders for a while, and notes
+// whether they outlasted the wait.
+bool CAccountFile::openHeld(const std::string& path, unsigned int flags)
+{
+    CAhFileException error;
+    const bool opened = OpenPatiently(m_file, path, flags, &error);
+    m_busy = !opened && error.m_cause == CAhFileException::sharingViolation;
+    return opened;
+}
+
+int CAccountFile::open(const std::string& path, bool forUpdate, std::string* loaded)
 {
     close();
     const std::string resolved = ResolveAccountPath(path);
-    if (!OpenPatiently(m_file, resolved, forUpdate ? kHoldFlags : kReadFlags)) return 0;
+    if (!openHeld(resolved, forUpdate ? kHoldFlags : kReadFlags)) return 0;
     m_path = resolved;
     m_cipher.reset(new CDesCipher);
     m_loaded = true;
@@ -416,6 +426,7 @@ int CAccountFile::open(const std::string& path, bool forUpdate)
         close();
         return 0;
     }
+    if (loaded != nullptr) loaded->swap(content);
     return 1;
 }
 

@@ -87,8 +87,9 @@ public:
     // until `close`, but `save` refuses to write them. The file is opened
     // for reading only, with writers shut out while it is read, so a save
     // under way is never seen half done. 0 on any failure, with the object
-    // closed.
-    int load(const std::string& path);
+    // closed. With `content`, it receives the bytes the records were read
+    // from, as this load saw them.
+    int load(const std::string& path, std::string* content = nullptr);
     // As `load`, but the file stays open for reading and writing until
     // `close`, with other writers and readers shut out, so that loading,
     // changing, saving and closing is one transaction no other process
@@ -143,6 +144,9 @@ public:
     bool isHeldForUpdate() const { return m_file.IsOpen(); }
     // The path of the loaded file (after resolution), empty when closed.
     std::string path() const { return m_path; }
+    // Whether the last create, load or loadForUpdate failed because another
+    // process kept the file (a sharing violation that outlasted the wait).
+    bool wasBusy() const { return m_busy; }
 
     // The whole file content for the records in memory.
     std::string serialize();
@@ -168,10 +172,12 @@ private:
     CUserEntry* m_currentUser;
     std::unique_ptr<CDesCipher> m_cipher;
     bool m_loaded;
+    bool m_busy;
 
     enum SideFile { sideNone, sideWhole, sideCut, sideUnreadable };
 
-    int open(const std::string& path, bool forUpdate);
+    int open(const std::string& path, bool forUpdate, std::string* loaded = nullptr);
+    bool openHeld(const std::string& path, unsigned int flags);
     SideFile readSide(std::string& content);
     bool readLatest(std::string& content, bool repair);
     bool rewriteHeld(const std::string& content);

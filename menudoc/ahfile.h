@@ -4,12 +4,21 @@
 // On Windows it is a thin layer over CreateFile and companions. The native
 // (POSIX) build has the same operations; its share modes are emulated with
 // open-file-description byte-range locks (F_OFD_SETLK) on four bytes far
-// beyond any real file size: one byte each for "holds read access", "holds
-// write access", "denies read" and "denies write". An opener takes shared
-// locks on the bytes that describe it and is refused when another holder's
-// bytes conflict, exactly as Windows refuses a sharing violation. The locks
-// are advisory: they keep out every opener that goes through CAhFile, not
-// programs that open the file with plain POSIX calls.
+// beyond any real file size (from `shareMarkBase` on): one byte each for
+// "holds read access", "holds write access", "denies read" and "denies
+// write". An opener takes shared locks on the bytes that describe it and is
+// refused when another holder's bytes conflict, or when a byte it must take
+// is locked exclusively, exactly as Windows refuses a sharing violation. The
+// locks are advisory: they keep out every opener that goes through CAhFile,
+// not programs that open the file with plain POSIX calls.
+//
+// The Windows build takes the same bytes with LockFileEx besides its share
+// modes. Windows itself needs them not, but Wine keeps share modes to
+// itself while it turns byte-range locks into POSIX locks on the real file:
+// through the bytes, Windows programs under Wine and native programs on one
+// file keep each other out. Windows has no lock test, so a byte the opener
+// must probe is tested by locking it exclusively: kept when the opener
+// holds that byte itself, released at once otherwise.
 #pragma once
 
 #include <cstdint>
@@ -101,6 +110,8 @@ public:
                      directory = 0x10, archive = 0x20 };
 
     static const AhFileHandle hFileNull;
+    // The first of the four share-mode bytes (see above).
+    static constexpr std::uint64_t shareMarkBase = 0x7FFFFFFFFFFF0000ULL;
 
     CAhFile();
     // Takes an already open handle; it is not closed on destruction.

@@ -3,6 +3,9 @@
 // the header): each opener marks what it holds and what it denies with shared
 // locks, then probes the others' marks. Marking before probing means two
 // openers racing each other may both be refused, but never both admitted.
+// A Windows opener under Wine holds the bytes it also probes exclusively;
+// a mark refused that way is a conflict too, or a native opener racing it
+// would be let in without its mark while the Windows one sees no one.
 #include "ahfile.h"
 
 #include <cerrno>
@@ -15,9 +18,12 @@
 
 namespace {
 
-const off_t kMarkBase = static_cast<off_t>(0x7FFFFFFFFFFF0000LL);
+const off_t kMarkBase = static_cast<off_t>(CAhFile::shareMarkBase);
 enum Mark { markRead = 0, markWrite = 1, markDenyRead = 2, markDenyWrite = 3 };
 
+// False only when another holder's lock refuses the mark. A descriptor that
+// cannot take a read lock (write-only) leaves the check to the others'
+// marks alone.
 bool SetMark(int fd, int mark)
 {
     struct flock lock = {};
@@ -25,7 +31,7 @@ bool SetMark(int fd, int mark)
     lock.l_whence = SEEK_SET;
     lock.l_start = kMarkBase + mark;
     lock.l_len = 1;
-    return fcntl(fd, F_OFD_SETLK, &lock) == 0;
+    return fcntl(fd, F_OFD_SETLK, &lock) == 0 || (errno != EAGAIN && errno != EACCES);
 }
 
 // Whether another open file holds `mark`.
@@ -145,13 +151,10 @@ bool CAhFile::Open(const char* fileName, unsigned int openFlags, CAhFileExceptio
     if (wantsWrite) marked = SetMark(fd, markWrite) && marked;
     if (deniesRead) marked = SetMark(fd, markDenyRead) && marked;
     if (deniesWrite) marked = SetMark(fd, markDenyWrite) && marked;
-    const bool conflict = (wantsRead && OthersHold(fd, markDenyRead)) ||
+    const bool conflict = !marked || (wantsRead && OthersHold(fd, markDenyRead)) ||
                           (wantsWrite && OthersHold(fd, markDenyWrite)) ||
                           (deniesRead && OthersHold(fd, markRead)) ||
                           (deniesWrite && OthersHold(fd, markWrite));
-    // A mark that could not be taken (a write-only descriptor) leaves the
-    // check to the others' marks alone.
-    (void)marked;
     if (conflict) {
         ::close(fd);
         return fail(EWOULDBLOCK);

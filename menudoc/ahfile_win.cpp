@@ -13,6 +13,51 @@ std::time_t ToTime(const FILETIME& ft)
     return static_cast<std::time_t>(v.QuadPart / 10000000ULL - 11644473600ULL);
 }
 
+enum Mark { markRead = 0, markWrite = 1, markDenyRead = 2, markDenyWrite = 3 };
+enum MarkResult { markTaken, markRefused, marksUnsupported };
+
+MarkResult LockMark(HANDLE file, int mark, bool exclusive)
+{
+    OVERLAPPED at = {};
+    const std::uint64_t position = CAhFile::shareMarkBase + static_cast<std::uint64_t>(mark);
+    at.Offset = static_cast<DWORD>(position);
+    at.OffsetHigh = static_cast<DWORD>(position >> 32);
+    const DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | (exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
+    if (LockFileEx(file, flags, 0, 1, 0, &at)) return markTaken;
+    return GetLastError() == ERROR_LOCK_VIOLATION ? markRefused : marksUnsupported;
+}
+
+// Takes the share-mode bytes (see the header) for an opener that holds
+// `held` and denies what the bytes `probed` stand for; false when another
+// holder's marks refuse it. A file that takes no byte-range locks at all
+// (a device, some network file systems) is left to the share modes.
+bool TakeShareMarks(HANDLE file, const bool (&held)[4], const bool (&probed)[4])
+{
+    // The marks first, then the probes, as the POSIX build does: two
+    // openers racing each other may both be refused, but never both let in.
+    for (int mark = 0; mark < 4; ++mark) {
+        if (!held[mark] || probed[mark]) continue;
+        const MarkResult result = LockMark(file, mark, false);
+        if (result == marksUnsupported) return true;
+        if (result == markRefused) return false;
+    }
+    for (int mark = 0; mark < 4; ++mark) {
+        if (!probed[mark]) continue;
+        const MarkResult result = LockMark(file, mark, true);
+        if (result == marksUnsupported) return true;
+        if (result == markRefused) return false;
+        if (held[mark]) continue;
+        const std::uint64_t position = CAhFile::shareMarkBase + static_cast<std::uint64_t>(mark);
+        OVERLAPPED at = {};
+        at.Offset = static_cast<DWORD>(position);
+        at.OffsetHigh = static_cast<DWORD>(position >> 32);
+        // A probe left locked would only refuse others needlessly; the
+        // handle's close releases it in any case.
+        UnlockFileEx(file, 0, 1, 0, &at);
+    }
+    return true;
+}
+
 }  // namespace
 
 const AhFileHandle CAhFile::hFileNull = INVALID_HANDLE_VALUE;
@@ -103,6 +148,10 @@ bool CAhFile::Open(const char* fileName, unsigned int openFlags, CAhFileExceptio
 
     DWORD creation = OPEN_EXISTING;
     if (openFlags & modeCreate) creation = (openFlags & modeNoTruncate) ? OPEN_ALWAYS : CREATE_ALWAYS;
+    // A writer truncates only once the share marks let it in, so that a
+    // refused opener never empties a file another process holds.
+    const bool truncateLater = creation == CREATE_ALWAYS && (access & GENERIC_WRITE) != 0;
+    if (truncateLater) creation = OPEN_ALWAYS;
 
     // A read-only file is refused for writing as Windows refuses it, also
     // where the system would let a privileged user write it anyway (Wine
@@ -115,7 +164,20 @@ bool CAhFile::Open(const char* fileName, unsigned int openFlags, CAhFileExceptio
         return false;
     }
 
-    const HANDLE h = CreateFileA(fileName, access, share, &sa, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Under Wine a handle without write access cannot lock a byte
+    // exclusively (the lock falls back to a shared one on the real file),
+    // so the share bytes could not be tested against native openers. The
+    // right to change attributes gives the handle that power without
+    // counting as writing for share modes; where it is not granted, the
+    // file is opened as asked.
+    HANDLE h = INVALID_HANDLE_VALUE;
+    if ((access & GENERIC_WRITE) == 0) {
+        h = CreateFileA(fileName, access | FILE_WRITE_ATTRIBUTES, share, &sa, creation, FILE_ATTRIBUTE_NORMAL,
+                        nullptr);
+    }
+    if (h == INVALID_HANDLE_VALUE) {
+        h = CreateFileA(fileName, access, share, &sa, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD osError = GetLastError();
         if (error != nullptr) {
@@ -124,6 +186,33 @@ bool CAhFile::Open(const char* fileName, unsigned int openFlags, CAhFileExceptio
         }
         m_strFileName.clear();
         return false;
+    }
+    // Closing the handle releases whatever marks were taken.
+    const bool wantsRead = (access & GENERIC_READ) != 0, wantsWrite = (access & GENERIC_WRITE) != 0;
+    const bool deniesRead = (share & FILE_SHARE_READ) == 0, deniesWrite = (share & FILE_SHARE_WRITE) == 0;
+    const bool held[4] = {wantsRead, wantsWrite, deniesRead, deniesWrite};
+    const bool probed[4] = {deniesRead, deniesWrite, wantsRead, wantsWrite};
+    if (!TakeShareMarks(h, held, probed)) {
+        CloseHandle(h);
+        if (error != nullptr) {
+            *error = CAhFileException(CAhFileException::sharingViolation, ERROR_SHARING_VIOLATION, fileName);
+        }
+        m_strFileName.clear();
+        return false;
+    }
+    if (truncateLater) {
+        LARGE_INTEGER zero;
+        zero.QuadPart = 0;
+        if (!SetFilePointerEx(h, zero, nullptr, FILE_BEGIN) || !SetEndOfFile(h)) {
+            const DWORD osError = GetLastError();
+            CloseHandle(h);
+            if (error != nullptr) {
+                *error = CAhFileException(CAhFileException::OsErrorToCause(static_cast<long>(osError)),
+                                          static_cast<long>(osError), fileName);
+            }
+            m_strFileName.clear();
+            return false;
+        }
     }
     m_hFile = h;
     m_bCloseOnDelete = true;

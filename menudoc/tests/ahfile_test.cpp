@@ -10,6 +10,7 @@
 #include <string>
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -199,6 +200,138 @@ TEST(AhFileTest, SharingRules)
         second.Abort();
         first.Close();
         EXPECT_TRUE(second.Open(path.c_str(), c.second)) << "the file stays locked after close";
+    }
+}
+
+// A second, plain open file of `path` (no share-mode bytes of its own) that
+// locks or tests the share-mode bytes directly, as a program of the other
+// build does: under Wine the Windows build's locks are POSIX locks on the
+// same file.
+class RawOpener {
+public:
+    explicit RawOpener(const char* path)
+    {
+#ifdef _WIN32
+        m_file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+#else
+        m_file = ::open(path, O_RDWR | O_CLOEXEC);
+#endif
+    }
+    ~RawOpener()
+    {
+#ifdef _WIN32
+        if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file);
+#else
+        if (m_file >= 0) ::close(m_file);
+#endif
+    }
+    RawOpener(const RawOpener&) = delete;
+    RawOpener& operator=(const RawOpener&) = delete;
+
+    bool IsOpen() const { return m_file != CAhFile::hFileNull; }
+
+    // Locks byte `mark` exclusively; false when another holds it.
+    bool LockExclusively(int mark)
+    {
+        const std::uint64_t at = CAhFile::shareMarkBase + static_cast<std::uint64_t>(mark);
+#ifdef _WIN32
+        OVERLAPPED where = {};
+        where.Offset = static_cast<DWORD>(at);
+        where.OffsetHigh = static_cast<DWORD>(at >> 32);
+        return LockFileEx(m_file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &where) != FALSE;
+#else
+        struct flock lock = {};
+        lock.l_type = F_WRLCK;
+        lock.l_whence = SEEK_SET;
+        lock.l_start = static_cast<off_t>(at);
+        lock.l_len = 1;
+        return fcntl(m_file, F_OFD_SETLK, &lock) == 0;
+#endif
+    }
+
+    void Unlock(int mark)
+    {
+        const std::uint64_t at = CAhFile::shareMarkBase + static_cast<std::uint64_t>(mark);
+#ifdef _WIN32
+        OVERLAPPED where = {};
+        where.Offset = static_cast<DWORD>(at);
+        where.OffsetHigh = static_cast<DWORD>(at >> 32);
+        UnlockFileEx(m_file, 0, 1, 0, &where);
+#else
+        struct flock lock = {};
+        lock.l_type = F_UNLCK;
+        lock.l_whence = SEEK_SET;
+        lock.l_start = static_cast<off_t>(at);
+        lock.l_len = 1;
+        fcntl(m_file, F_OFD_SETLK, &lock);
+#endif
+    }
+
+    // Whether another open file holds byte `mark` (it cannot be locked).
+    bool OthersHold(int mark)
+    {
+        if (!LockExclusively(mark)) return true;
+        Unlock(mark);
+        return false;
+    }
+
+private:
+    AhFileHandle m_file;
+};
+
+// Share modes reach processes of the other build only through the four
+// bytes (read, write, deny read, deny write): every opener holds the bytes
+// that describe it, whichever build it is, and is refused when a byte it
+// must take is held exclusively by another (as a Windows opener under Wine
+// holds the bytes it also tests).
+TEST(AhFileTest, ShareModesShowInTheShareBytesForTheOtherBuild)
+{
+    enum { read = 0, write = 1, denyRead = 2, denyWrite = 3 };
+    const unsigned int held = CAhFile::modeReadWrite | CAhFile::shareDenyWrite;
+    const unsigned int reading = CAhFile::modeRead | CAhFile::shareDenyWrite;
+    struct Held {
+        unsigned int flags;
+        bool bytes[4];
+    };
+    const Held holders[] = {
+        {held, {true, true, false, true}},
+        {reading, {true, false, false, true}},
+        {CAhFile::modeRead | CAhFile::shareDenyNone, {true, false, false, false}},
+    };
+    for (const Held& h : holders) {
+        SCOPED_TRACE(testing::Message() << "held as " << std::hex << h.flags);
+        ScratchPath path;
+        path.Put("menu");
+        CAhFile file;
+        ASSERT_TRUE(file.Open(path.c_str(), h.flags));
+        RawOpener other(path.c_str());
+        ASSERT_TRUE(other.IsOpen());
+        for (int mark = 0; mark < 4; ++mark) EXPECT_EQ(h.bytes[mark], other.OthersHold(mark)) << "byte " << mark;
+        file.Close();
+        for (int mark = 0; mark < 4; ++mark) EXPECT_FALSE(other.OthersHold(mark)) << "byte " << mark << " after close";
+    }
+
+    // Another build's opener caught between taking "read" and "deny read":
+    // a reader that cannot take its "read" byte must not get in.
+    struct Caught {
+        int lockedByOther;
+        unsigned int flags;
+    };
+    const Caught caught[] = {{read, reading}, {denyWrite, reading}, {write, held}, {denyWrite, held}};
+    for (const Caught& c : caught) {
+        SCOPED_TRACE(testing::Message() << "byte " << c.lockedByOther << " locked, open as " << std::hex << c.flags);
+        ScratchPath path;
+        path.Put("menu");
+        RawOpener other(path.c_str());
+        ASSERT_TRUE(other.IsOpen());
+        ASSERT_TRUE(other.LockExclusively(c.lockedByOther));
+        CAhFile file;
+        CAhFileException error;
+        EXPECT_FALSE(file.Open(path.c_str(), c.flags, &error));
+        EXPECT_EQ(CAhFileException::sharingViolation, error.m_cause);
+        other.Unlock(c.lockedByOther);
+        EXPECT_TRUE(file.Open(path.c_str(), c.flags));
     }
 }
 

@@ -82,14 +82,19 @@ std::string Unreadable(const std::string& path, std::string* content = nullptr)
 }
 
 // Loads the account file, held for a save when `forUpdate`, with a reason
-// when it fails.
-bool LoadAccounts(CAccountFile& file, const std::string& path, std::string& error, bool forUpdate = false)
+// when it fails. With `content`, it receives the bytes the load read, which
+// another process's save can never have left half written.
+bool LoadAccounts(CAccountFile& file, const std::string& path, std::string& error, bool forUpdate = false,
+                  std::string* content = nullptr)
 {
-    std::string content;
-    error = Unreadable(path, &content);
+    error = Unreadable(path);
     if (!error.empty()) return false;
-    if (!(forUpdate ? file.loadForUpdate(FullPath(path)) : file.load(FullPath(path)))) {
-        error = path + " is not a menu file, or it is damaged (its records do not read back)";
+    if (!(forUpdate ? file.loadForUpdate(FullPath(path)) : file.load(FullPath(path), content))) {
+        // A save elsewhere holds the file only briefly; one that outlasts
+        // the wait is not damage.
+        error = file.wasBusy()
+                    ? "cannot open " + path + ": another program kept it open for more than 2 seconds; try again"
+                    : path + " is not a menu file, or it is damaged (its records do not read back)";
         return false;
     }
     return true;
@@ -296,13 +301,22 @@ int Check(const std::string& path)
 {
     CAccountFile file;
     std::string content;
-    std::string error = Unreadable(path, &content);
-    if (error.empty()) error = FramingFault(content);
-    if (!error.empty()) {
+    // The framing is checked on the bytes the load read: reading the file
+    // apart from it could meet another process's save half done.
+    std::string error;
+    if (!LoadAccounts(file, path, error, false, &content)) {
+        if (file.wasBusy()) {
+            std::cout << error << "\n";
+            return kRefused;
+        }
+        // What the load refused is told as precisely as the bytes allow.
+        std::string raw;
+        if (Unreadable(path, &raw).empty() && !FramingFault(raw).empty()) error = FramingFault(raw);
         std::cout << "not sound: " << error << "\n";
         return kRefused;
     }
-    if (!LoadAccounts(file, path, error)) {
+    error = FramingFault(content);
+    if (!error.empty()) {
         std::cout << "not sound: " << error << "\n";
         return kRefused;
     }

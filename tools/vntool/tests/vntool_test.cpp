@@ -10,10 +10,13 @@
 #endif
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -267,6 +270,74 @@ TEST_F(Vntool, CheckTellsSoundFromDamaged)
         EXPECT_EQ(0, checked.output.find("not sound: ")) << checked.output;
         EXPECT_TRUE(OneLine(checked.output)) << checked.output;
     }
+}
+
+// An account file whose rewrite of the file itself stops half way for a
+// while, as a save in another process is seen from outside.
+class SlowSave : public CAccountFile {
+public:
+    std::atomic<bool> halfWritten{false};
+
+protected:
+    void WriteChunk(CAhFile& file, const char* data, unsigned int size) override
+    {
+        const std::string path = file.GetFilePath();
+        if (path.size() > 6 && path.compare(path.size() - 6, 6, ".~save") == 0) {
+            CAccountFile::WriteChunk(file, data, size);
+            return;
+        }
+        CAccountFile::WriteChunk(file, data, size / 2);
+        file.Flush();
+        halfWritten = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        CAccountFile::WriteChunk(file, data + size / 2, size - size / 2);
+    }
+};
+
+// The check reads what a login reads: a save under way elsewhere is waited
+// for, never reported as damage.
+TEST_F(Vntool, CheckWaitsForASaveUnderWay)
+{
+    ASSERT_EQ(0, built.status) << built.output;
+    SlowSave saver;
+    ASSERT_EQ(1, saver.loadForUpdate(file.path()));
+    ASSERT_EQ(1, saver.select("Office", "editor", "s3cret"));
+    // So long that the half written file ends inside a record.
+    saver.currentUser()->setPassword(std::string(4000, 'p'));
+    std::thread save([&saver] {
+        saver.save();
+        saver.close();
+    });
+    while (!saver.halfWritten) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const Result checked = RunTool({"check", file.path()});
+    save.join();
+    EXPECT_EQ(0, checked.status) << checked.output;
+    EXPECT_EQ("sound: 2 menus, 4 users, 14 items\n", checked.output);
+}
+
+// A file another process keeps longer than the tools wait is reported as
+// such, not as a damaged file or a wrong password.
+TEST_F(Vntool, AFileKeptBusyElsewhereIsSaidToBeBusy)
+{
+    ASSERT_EQ(0, built.status) << built.output;
+    CAccountFile holder;
+    ASSERT_EQ(1, holder.loadForUpdate(file.path()));
+    const std::vector<std::vector<std::string>> commands = {
+        {"dump", file.path(), "--menu", "Office", "--user", "desk", "--password", "", "--key", "k3y"},
+        {"passwd", file.path(), "--menu", "Office", "--user", "desk", "--password", "", "--new-password", "x"},
+        {"check", file.path()},
+    };
+    for (const auto& args : commands) {
+        SCOPED_TRACE(args[0]);
+        const auto began = std::chrono::steady_clock::now();
+        const Result result = RunTool(args);
+        EXPECT_GE(std::chrono::steady_clock::now() - began, std::chrono::milliseconds(1900));
+        EXPECT_EQ(1, result.status);
+        EXPECT_NE(std::string::npos, result.output.find("another program kept it open")) << result.output;
+        EXPECT_TRUE(OneLine(result.output)) << result.output;
+    }
+    holder.close();
+    EXPECT_EQ(0, RunTool(commands[0]).status);
 }
 
 // A description whose value at the place marked @ is `value`.
