@@ -12,7 +12,7 @@ CONFIGURE = cmake -S $(ROOT) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 .PHONY: all test run deps build build-linux build-asan build-win64 build-win32 \
         test-native test-asan test-wine test-e2e clean \
-        bench fuzz
+        bench stress fuzz
 
 all: build
 
@@ -64,11 +64,17 @@ test: build
 	    r=0; \
 	    ctest --test-dir $(BUILD)/win64 -L wine --output-on-failure || r=1; \
 	    ctest --test-dir $(BUILD)/win64 -L e2e --output-on-failure || r=1; \
+	    echo "== one menu file, many processes (short)"; \
+	    VANTREL_OUT=$(OUT) tests/stress/sharedfile.sh --short || r=1; \
 	    exit $$r' || rc=1; \
 	exit $$rc
 
 run: build-win64
 	scripts/run-demo $(BUILD)/win64
+
+# Many processes on one menu file for a minute (STRESS_SECONDS).
+stress: build-linux build-win64
+	VANTREL_OUT=$(OUT) tests/stress/sharedfile.sh
 
 # Every benchmark; writes docs/performance.md. Not part of `make test`.
 bench: build-linux build-win64
