@@ -62,6 +62,7 @@ void CSimpleThread::Construct()
     m_lastWaitResult = 0;
     m_lastWaitIndex = 0;
     m_running = 0;
+    m_signalPending = 0;
     m_exitEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     m_killEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     m_runningEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -242,6 +243,9 @@ void CSimpleThread::RemoveQueuedMessages(UINT message, UINT_PTR wParam)
 
 void CSimpleThread::DoEventMessage()
 {
+    // Cleared before the queue is read: a post from here on sets the message
+    // event again, and one from before is taken below.
+    InterlockedExchange(&m_signalPending, 0);
     if (CheckKillEvent()) return;
     while (GetEventMessage(&m_currentMessage)) {
         OnEventMessage(&m_currentMessage);
@@ -271,7 +275,9 @@ void CSimpleThread::SetKillEvent()
 
 void CSimpleThread::SetMessageEvent()
 {
-    SetEvent(m_messageEvent);
+    // The event is set already when no worker began taking messages since
+    // it was last set: a burst of posts costs one system call, not one each.
+    if (InterlockedExchange(&m_signalPending, 1) == 0) SetEvent(m_messageEvent);
 }
 
 bool CSimpleThread::FirstestProcess()

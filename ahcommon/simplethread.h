@@ -128,6 +128,9 @@ private:
     void RemoveQueuedMessages(UINT message, UINT_PTR wParam);
 
     volatile LONG m_running;
+    // 1 from setting the message event until the worker next starts taking
+    // messages, while setting it again would change nothing.
+    volatile LONG m_signalPending;
     HANDLE m_exitEvent;
     HANDLE m_killEvent;
     HANDLE m_runningEvent;

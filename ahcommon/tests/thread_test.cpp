@@ -254,6 +254,48 @@ TEST(SimpleThread, DeliversPostsInOrderAndReusesTheirRecords)
     EXPECT_EQ(allocations, 0) << alloccount::LastCallerModule();
 }
 
+// Posts one more message at the worst moment for a lost wake-up: when the
+// worker has just found its queue empty and is about to wait again.
+class LatePoster : public CSimpleThread {
+public:
+    ~LatePoster() override { Close(); }
+    int Delivered() const { return m_delivered.load(); }
+    std::atomic<bool> m_postWhenEmpty{false};
+
+protected:
+    void Running() override
+    {
+        while (WaitSingleEvent(nullptr, 0, INFINITE) != 0) {
+        }
+    }
+    int GetEventMessage(_tagEMSG* msg) override
+    {
+        const int taken = CSimpleThread::GetEventMessage(msg);
+        if (taken == 0 && m_postWhenEmpty.exchange(false)) PostEventMessage(0x8002, 0, 0);
+        return taken;
+    }
+    UINT OnEventMessage(_tagEMSG*) override
+    {
+        ++m_delivered;
+        return 0;
+    }
+
+private:
+    std::atomic<int> m_delivered{0};
+};
+
+TEST(SimpleThread, APostAsTheWorkerFindsItsQueueEmptyStillWakesIt)
+{
+    LatePoster worker;
+    ASSERT_EQ(worker.Open(), 1);
+    for (int round = 1; round <= 3; ++round) {
+        worker.m_postWhenEmpty = true;
+        worker.PostEventMessage(0x8001, 0, 0);
+        EXPECT_TRUE(WaitUntil([&] { return worker.Delivered() == 2 * round; }))
+            << "round " << round << ": " << worker.Delivered() << " of " << 2 * round << " delivered";
+    }
+}
+
 TEST(SimpleThread, StopLeavesQueuedMessagesQueued)
 {
     Worker worker;
