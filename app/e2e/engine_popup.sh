@@ -25,17 +25,6 @@ delay_since() {
         END { if (popup != "" && root != "") printf "%.1f\n", root - popup }' "$maps"
 }
 has_delay() { [ -n "$(delay_since "$1")" ]; }
-# close_both: a left click in notepad's text closes its pop-up and our menu.
-close_both() {
-    xdotool mousemove --window "$NOTEPAD_WIN" 50 300 click 1
-    wait_for 10 "our menu to close" has_menus 0
-    wait_for 10 "notepad's pop-up to close" bash -c '! wine "$VANTREL_BIN/vantrelctl.exe" popup >/dev/null 2>&1'
-}
-# median_and_worst: of the numbers on standard input.
-median_and_worst() {
-    sort -n | awk '{ v[NR] = $1 } END { m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2;
-        printf "%.1f %.1f\n", m, v[NR] }'
-}
 
 # RIGHT_CLICK_TRIES right clicks, MOVES: "still" (nothing after the click)
 # or "moving" (the mouse goes on moving while the pop-up opens); prints

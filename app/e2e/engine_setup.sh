@@ -26,6 +26,17 @@ start_notepad() {
 menu_windows() { ctl count CMenuWnd; }
 has_menus() { [ "$(menu_windows)" = "$1" ]; }
 popup_open() { ctl popup >/dev/null; }
+# close_both: a left click in notepad's text closes its pop-up and our menu.
+close_both() {
+    xdotool mousemove --window "$NOTEPAD_WIN" 50 300 click 1
+    wait_for 10 "our menu to close" has_menus 0
+    wait_for 10 "notepad's pop-up to close" bash -c '! wine "$VANTREL_BIN/vantrelctl.exe" popup >/dev/null 2>&1'
+}
+# median_and_worst: of the numbers on standard input.
+median_and_worst() {
+    sort -n | awk '{ v[NR] = $1 } END { m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2;
+        printf "%.1f %.1f\n", m, v[NR] }'
+}
 
 # open_root: right click in notepad's text; its pop-up and our root menu
 # against it show with the mouse held still.

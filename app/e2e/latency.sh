@@ -102,16 +102,6 @@ maps_since() {
         END { if (popup != "" && root != "") print popup, root }' "$maps"
 }
 both_mapped() { [ -n "$(maps_since "$1")" ]; }
-close_both() {
-    xdotool mousemove --window "$NOTEPAD_WIN" 50 300 click 1
-    wait_for 10 "our menu to close" has_menus 0
-    wait_for 10 "notepad's pop-up to close" bash -c '! wine "$VANTREL_BIN/vantrelctl.exe" popup >/dev/null 2>&1'
-}
-# median_and_worst: of the numbers on standard input.
-median_and_worst() {
-    sort -n | awk '{ v[NR] = $1 } END { m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2;
-        printf "%.1f %.1f\n", m, v[NR] }'
-}
 
 # right_clicks ITEMS FILE: $clicks right clicks in notepad's text, the mouse
 # still afterwards; a line "<ms to the pop-up> <ms to our root>" for each
