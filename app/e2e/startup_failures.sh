@@ -3,6 +3,7 @@
 # is missing from the program's folder.
 source "$(dirname "$0")/../../tests/e2e/lib.sh"
 source "$(dirname "$0")/vantrel.sh"
+source "$(dirname "$0")/engine_setup.sh"
 
 # The hook library missing: no window, no message.
 dir=$(program_copy nohook VantrelHK.dll)
@@ -82,9 +83,13 @@ for row in "a folder|$E2E_TMP/folder.vn" "100 MB of random bytes|$E2E_TMP/random
 done
 
 # A garbage item key and 250 idle minutes: the menu of plain texts opens all
-# the same, and no login dialog comes back.
+# the same beside notepad's pop-up, and no login dialog came.
 start_with_settings "Des garbage, AutoLogoutMin 250" "$E2E_TMP/demo.vn" 'zz!!not hex' 250
-sleep 3
+vantrel_pid=$LAST_PID
+start_notepad
+open_root
 ! login_dialog_up || fail "the login was refused"
+close_both
+LAST_PID=$vantrel_pid
 exit_cleanly
 echo "PASS"

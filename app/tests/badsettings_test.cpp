@@ -3,6 +3,7 @@
 // time-out and the designer's save each end as they should, in bounded time,
 // whatever the settings name.
 #include "app/appmessages.h"
+#include "app/tests/enginetestkit.h"
 #include "app/hookqueue.h"
 #include "app/mainframe.h"
 #include "app/processthread.h"
@@ -84,62 +85,6 @@ void WriteRandomFile(const std::string& path, int megabytes)
     ASSERT_TRUE(ok);
 }
 
-// The menu "Office" for a writer and a reader; the second item's keystrokes
-// are enciphered with the item key, so a wrong key shows.
-void WriteMenuFile(const std::string& path)
-{
-    CMenuDocument doc;
-    CMenuList* root = doc.newMenu(nullptr);
-    root->isRoot = 1;
-    CMenuItem* plain = root->appendNew(0);
-    plain->caption = "Plain";
-    CMenuItem* secret = root->appendNew(0);
-    secret->caption = "Secret";
-    secret->keystrokes = "s3cret";
-    secret->keysEnciphered = 1;
-    const std::string body = root->toBody(ItemKey(kItemKey));
-    doc.deleteMenu(root);
-
-    CAccountFile file;
-    ASSERT_TRUE(file.create(path, "Office"));
-    file.deleteRecord("Office");
-    file.addRecord("Office", body);
-    file.currentRecord()->users = {CUserEntry("writer", "w1", "rw"), CUserEntry("reader", "r1", "r")};
-    ASSERT_TRUE(file.save());
-    file.close();
-}
-
-// Stands for the main frame: records what the worker posts and requests.
-class RecordingFrame : public CWnd, public ProcessThreadOwner {
-public:
-    CHookEventQueue queue;
-    std::vector<UINT> notices;  // FM_SHOW_NOTICE: string id, then box style
-    std::vector<UINT> commands;
-    std::atomic<int> loginRequests{0};
-    std::atomic<int> logoutRequests{0};
-
-    void startHookReports() override {}
-    bool dequeueHookEvent(HookMouseEvent& event) override { return queue.dequeue(event); }
-    HWND frameWindow() const override { return m_hWnd; }
-    void requestLogin() override { ++loginRequests; }
-    void requestLogout() override { ++logoutRequests; }
-
-protected:
-    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override
-    {
-        if (message == FM_SHOW_NOTICE) {
-            notices.push_back(static_cast<UINT>(wParam));
-            notices.push_back(static_cast<UINT>(lParam));
-            return 1;
-        }
-        if (message == WM_COMMAND) {
-            commands.push_back(LOWORD(wParam));
-            return 0;
-        }
-        return CWnd::OnMessage(message, wParam, lParam);
-    }
-};
-
 class RecordingDialogs;
 RecordingDialogs* g_dialogs = nullptr;
 
@@ -183,22 +128,6 @@ private:
     HWND m_window = nullptr;
 };
 
-// Handles this thread's messages until `done` holds or `milliseconds` pass.
-template <typename Condition>
-bool PumpUntil(Condition done, DWORD milliseconds = kBoundMs)
-{
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > milliseconds) return false;
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        Sleep(5);
-    }
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    return true;
-}
-
 std::string ControlText(HWND dialog, int id)
 {
     char text[MAX_PATH] = {};
@@ -216,15 +145,8 @@ class BadSettings : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        InitializeTimer();
-        HMODULE module = LoadLibraryA("vnEng.dll");
-        ASSERT_NE(module, nullptr);
-        CVantrelApp* app = VantrelApp();
-        app->resourceLibrary = module;
-        SetResourceModule(module);
-        AhSetResourceHandle(module);
+        UseEnglishResources(kCompany);
         InitCommonControlsOnce();
-        app->SetRegistryKey(kCompany);
 
         Files& f = g_files;
         f.menu = TempPath("menus.vn");
@@ -235,8 +157,8 @@ protected:
         f.png = TempPath("picture.vn");
         f.text = TempPath("notes.vn");
         f.random = TempPath("random.vn");
-        WriteMenuFile(f.menu);
-        WriteMenuFile(f.readOnly);
+        WriteOfficeMenuFile(f.menu, kItemKey);
+        WriteOfficeMenuFile(f.readOnly, kItemKey);
         ASSERT_TRUE(SetFileAttributesA(f.readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
         ASSERT_TRUE(CreateDirectoryA(f.folder.c_str(), nullptr));
         WriteBytes(f.empty, std::string());

@@ -3,6 +3,7 @@
 // the frame, the start-up login from the saved settings and the idle
 // log-out.
 #include "app/appmessages.h"
+#include "app/tests/enginetestkit.h"
 #include "app/hookqueue.h"
 #include "app/processthread.h"
 #include "app/vantrelapp.h"
@@ -32,83 +33,6 @@ std::string TempFile(const char* name)
     char folder[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, folder);
     return std::string(folder) + "vantrel-engine-login-" + std::to_string(GetCurrentProcessId()) + "-" + name;
-}
-
-// A menu file with the menu "Office" for a writer and a reader; its second
-// item's keystrokes are enciphered with `itemKey`.
-void WriteMenuFile(const std::string& path, const char* itemKey = kItemKey)
-{
-    CMenuDocument doc;
-    CMenuList* root = doc.newMenu(nullptr);
-    root->isRoot = 1;
-    CMenuItem* plain = root->appendNew(0);
-    plain->caption = "Plain";
-    plain->keystrokes = "abc";
-    CMenuItem* secret = root->appendNew(0);
-    secret->caption = "Secret";
-    secret->keystrokes = "s3cret";
-    secret->keysEnciphered = 1;
-    const std::string body = root->toBody(ItemKey(itemKey));
-    doc.deleteMenu(root);
-
-    CAccountFile file;
-    ASSERT_TRUE(file.create(path, "Office"));
-    file.deleteRecord("Office");
-    file.addRecord("Office", body);
-    file.currentRecord()->users = {CUserEntry("writer", "w1", "rw"), CUserEntry("reader", "r1", "r")};
-    ASSERT_TRUE(file.save());
-    file.close();
-}
-
-// Stands for the main frame: a window that records the messages the worker
-// posts to it, and the requests the worker makes.
-class RecordingFrame : public CWnd, public ProcessThreadOwner {
-public:
-    CHookEventQueue queue;
-    std::vector<UINT> notices;  // FM_SHOW_NOTICE: string id, then box style
-    std::vector<UINT> commands;
-    std::atomic<int> loginRequests{0};
-    std::atomic<int> logoutRequests{0};
-    std::atomic<bool> dialog{false};
-
-    void startHookReports() override {}
-    bool dequeueHookEvent(HookMouseEvent& event) override { return queue.dequeue(event); }
-    HWND frameWindow() const override { return m_hWnd; }
-    bool dialogOpen() const override { return dialog; }
-    void requestLogin() override { ++loginRequests; }
-    void requestLogout() override { ++logoutRequests; }
-
-protected:
-    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override
-    {
-        if (message == FM_SHOW_NOTICE) {
-            notices.push_back(static_cast<UINT>(wParam));
-            notices.push_back(static_cast<UINT>(lParam));
-            return 1;
-        }
-        if (message == WM_COMMAND) {
-            commands.push_back(LOWORD(wParam));
-            return 0;
-        }
-        return CWnd::OnMessage(message, wParam, lParam);
-    }
-};
-
-// Handles this thread's messages until `done` holds or `milliseconds` pass.
-template <typename Condition>
-bool PumpUntil(Condition done, DWORD milliseconds = 10000)
-{
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > milliseconds) return false;
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        Sleep(5);
-    }
-    // What the worker posted before it was done is handled too.
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    return true;
 }
 
 std::vector<UINT> CommandIds(HMENU menu)
@@ -142,23 +66,13 @@ std::vector<std::string> Captions(const CMenuDocument& document)
 
 class EngineLogin : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        InitializeTimer();
-        HMODULE module = LoadLibraryA("vnEng.dll");
-        ASSERT_NE(module, nullptr);
-        CVantrelApp* app = VantrelApp();
-        app->resourceLibrary = module;
-        SetResourceModule(module);
-        AhSetResourceHandle(module);
-        app->SetRegistryKey(kCompany);
-    }
+    static void SetUpTestSuite() { UseEnglishResources(kCompany); }
     static void TearDownTestSuite() { UninitializeTimer(); }
 
     void SetUp() override
     {
         file = TempFile("menus.vn");
-        WriteMenuFile(file);
+        WriteOfficeMenuFile(file, kItemKey, "abc");
         CVantrelApp* app = VantrelApp();
         app->loggedIn = 0;
         app->engineReady = 1;
@@ -353,7 +267,7 @@ TEST_F(EngineLogin, StartupLoginReadsTheSavedValuesAndDeciphersTheSavedKey)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        WriteMenuFile(file, c.menuKey);
+        WriteOfficeMenuFile(file, c.menuKey, "abc");
         CVantrelApp* app = VantrelApp();
         app->WriteProfileInt("Settings", "AutoEnter", 1);
         app->WriteProfileString("Settings", "File", file.c_str());

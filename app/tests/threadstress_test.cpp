@@ -6,6 +6,7 @@
 // types garbage or crashes instead of passing by luck.
 #include "app/appmessages.h"
 #include "app/mainframe.h"
+#include "app/tests/enginetestkit.h"
 #include "app/tests/workertestkit.h"
 #include "app/vantrelapp.h"
 #include "accounts/accountfile.h"
@@ -358,8 +359,9 @@ void PumpFor(DWORD milliseconds)
     } while (GetTickCount() - start < milliseconds);
 }
 
+// Unbounded: the watchdog ends a run that never gets there.
 template <typename Condition>
-void PumpUntil(Condition done)
+void PumpUntilHeld(Condition done)
 {
     while (!done()) {
         Pump();
@@ -441,14 +443,9 @@ class ThreadStress : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        InitializeTimer();
-        HMODULE module = LoadLibraryA("vnEng.dll");
-        ASSERT_NE(module, nullptr);
+        UseEnglishResources(kCompany);
         CVantrelApp* app = VantrelApp();
-        app->resourceLibrary = module;
-        SetResourceModule(module);
-        AhSetResourceHandle(module);
-        app->SetRegistryKey(kCompany);
+        HMODULE module = app->resourceLibrary;
         app->appIcon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));
         app->trayMenu = LoadMenuA(module, MAKEINTRESOURCEA(IDR_TRAY_MENU));
         ASSERT_NE(app->trayMenu, nullptr);
@@ -615,7 +612,7 @@ TEST_F(ThreadStress, TrayMenuLogoutAndReloadRaceAChosenItemWithoutHangOrStaleRun
         g_popup = popup;
         frame.enqueueHookEvent(Mouse(WM_MOUSEMOVE, popup, x + 5, y + 5));
         HWND root = nullptr;
-        PumpUntil([&] { return (root = VisibleRootMenu()) != nullptr; });
+        PumpUntilHeld([&] { return (root = VisibleRootMenu()) != nullptr; });
 
         // The item's centre, the root's items being of one height.
         RECT rect;
@@ -657,7 +654,7 @@ TEST_F(ThreadStress, TrayMenuLogoutAndReloadRaceAChosenItemWithoutHangOrStaleRun
         // A run still typing when the tray menu or a reload was handled has
         // posted its end by now; so has the tray menu.
         g_stage = "settling";
-        PumpUntil([&] { return app->engineReady.load() == 1; });
+        PumpUntilHeld([&] { return app->engineReady.load() == 1; });
         program.closePopups();
 
         // At most one run, of the item chosen, from the tree it was chosen
