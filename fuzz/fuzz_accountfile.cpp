@@ -37,23 +37,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string content(reinterpret_cast<const char*>(data), size);
 
     // The file as it has always been read: a byte at a time into an
-    // accumulator. It reads only if every byte ended in a packet.
+    // accumulator. It reads only if every byte ended in a packet. Each byte
+    // rescans the accumulator, so only inputs up to kOracleBytes are compared
+    // with it: longer ones would slow every execution many times over.
+    const std::size_t kOracleBytes = 1024;
+    const bool compare = size <= kOracleBytes;
     std::size_t packets = 0;
     std::string accumulator, payload;
-    for (char c : content) {
-        accumulator += c;
-        if (UnpacketMessage(accumulator, payload) == 1) ++packets;
+    if (compare) {
+        for (char c : content) {
+            accumulator += c;
+            if (UnpacketMessage(accumulator, payload) == 1) ++packets;
+        }
     }
 
     CDesCipher cipher;
     std::vector<std::unique_ptr<CAccountRecord>> records;
     const bool read = CAccountFile::ParseContent(content, cipher, records);
-    if (!accumulator.empty() || packets == 0) Require(!read);
+    if (compare && (!accumulator.empty() || packets == 0)) Require(!read);
     if (!read) {
         Require(records.empty());
         return 0;
     }
-    Require(records.size() == packets);
+    if (compare) Require(records.size() == packets);
 
     // Written out and read back: the same names, users and bodies.
     CAccountFile file;
