@@ -91,7 +91,7 @@ sleep 0.5
 press_item 2 0
 move_to_item 2 2 2
 move_to_item 2 3 3
-[ -n "${E2E_SHOTS:-}" ] && screenshot "$E2E_SHOTS/designer-drag.png"
+[ -n "${E2E_SHOTS:-}" ] && shot_of "$E2E_SHOTS/designer-drag.png" "$designer_window"
 xdotool mouseup 1
 sleep 0.5
 title_has_asterisk || fail "no asterisk after a move: $(ctl title "$DESIGNER")"
@@ -103,7 +103,7 @@ wait_for 10 "Folder's panel, opened by hovering" panels_at_least 3
 move_to_item 3 0 3
 xdotool mouseup 1
 sleep 0.5
-[ -n "${E2E_SHOTS:-}" ] && screenshot "$E2E_SHOTS/designer.png"
+[ -n "${E2E_SHOTS:-}" ] && shot_of "$E2E_SHOTS/designer.png" "$designer_window"
 
 # Now: Folder (Inner, Beta), Gamma, Alpha. Gamma moves down with Ctrl+Down.
 click_item 2 1

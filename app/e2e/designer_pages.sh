@@ -68,7 +68,7 @@ tab_to() {
 title_has_asterisk() { ctl title "$DESIGNER" | grep -q ' \* - \['; }
 title_saved() { ! title_has_asterisk; }
 menu_disarmed() { ! ctl menumode; }
-shot() { [ -z "${E2E_SHOTS:-}" ] || screenshot "$E2E_SHOTS/$1"; }
+shot() { [ -z "${E2E_SHOTS:-}" ] || shot_of "$E2E_SHOTS/$1" "$(window_by_title "$PALETTE")"; }
 
 start_notepad
 start_vantrel

@@ -24,14 +24,14 @@ note "pop-up $pl $pt $pr $pb, root menu $rl $rt $rr $rb"
 width=$((pr - pl)); [ $width -lt 100 ] && width=100
 [ $((rr - rl)) = $width ] || fail "root menu not as wide as the pop-up"
 [ "$rb" = "$pt" ] || [ "$rt" = "$pb" ] || fail "root menu not against the pop-up's top or bottom edge"
-[ -n "${E2E_ROOT_PNG:-}" ] && screenshot "$E2E_ROOT_PNG"
+[ -n "${E2E_ROOT_PNG:-}" ] && shot_of "$E2E_ROOT_PNG" "$note_win" $(program_windows)
 
 # Hover the root's first item ("Texts"): its submenu opens after the delay.
 rest_at $((rl + 40)) $((rt + 10))
 wait_for 10 "the submenu" has_menus 2
 read -r sl st sr sb <<<"$(ctl rects CMenuWnd | sort -n | awk -v l="$rl" '$1 != l' | head -n 1)"
 note "submenu $sl $st $sr $sb"
-[ -n "${E2E_SUBMENU_PNG:-}" ] && screenshot "$E2E_SUBMENU_PNG"
+[ -n "${E2E_SUBMENU_PNG:-}" ] && shot_of "$E2E_SUBMENU_PNG" "$note_win" $(program_windows)
 
 # Click its first item, "Greeting": both menus close and the text is typed.
 rest_at $((sl + 40)) $((st + 10))

@@ -11,13 +11,14 @@ pid=$LAST_PID
 
 wait_for 30 "the splash window" window_exists CSplashWnd
 shown=$(date +%s%N)
-[ -n "${E2E_SPLASH_PNG:-}" ] && screenshot "$E2E_SPLASH_PNG"
+[ -n "${E2E_SPLASH_PNG:-}" ] && shot_of "$E2E_SPLASH_PNG" "$(window_by_title CSplashWnd)"
 wait_for 10 "the splash to close" bash -c '! xdotool search --onlyvisible --name "^CSplashWnd$" | grep -q .'
 splash_ms=$(ms_since "$shown")
 note "splash shown for about ${splash_ms} ms"
 [ "$splash_ms" -ge 500 ] && [ "$splash_ms" -le 3000 ] || fail "splash shown for ${splash_ms} ms"
 
 wait_for 10 "the tray icon" window_exists 'Wine System Tray'
+[ -n "${E2E_TRAY_PNG:-}" ] && shot_of "$E2E_TRAY_PNG" "$(window_by_title 'Wine System Tray')"
 [ "$(ctl windows CMainFrame)" = 1 ] || fail "no main frame"
 [ "$(ctl windows CMessageWnd)" = 1 ] || fail "no message window"
 

@@ -18,7 +18,7 @@ wait_for 10 "the hook to be installed" grep -qx 'InstallMenu 1 1' "$hook_log"
 
 open_tray_menu
 note "tray menu: $(awk '$1 != "end" && $1 != 0 {print $1}' "$menu_log" | tr '\n' ' ')"
-[ -n "${E2E_MENU_PNG:-}" ] && screenshot "$E2E_MENU_PNG"
+[ -n "${E2E_MENU_PNG:-}" ] && shot_of "$E2E_MENU_PNG" "$(window_by_title 'Wine System Tray')" $(program_windows)
 for id in 32777 32789 32790 32791; do
     [ -z "$(menu_item $id)" ] || fail "logged-out menu offers $id"
 done

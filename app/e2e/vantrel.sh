@@ -53,6 +53,32 @@ no_program_left() {
     [ "$(ctl procs Vantrel.exe)" = 0 ]
 }
 
+# shot_of FILE WINDOW...: a picture of the display cropped to the smallest
+# rectangle that holds the given X windows, for the user guide.
+shot_of() {
+    local file=$1 w x y width height left=1000000 top=1000000 right=0 bottom=0; shift
+    for w in "$@"; do
+        read -r x y width height <<<"$(xdotool getwindowgeometry --shell "$w" |
+            awk -F= '{v[$1] = $2} END {print v["X"], v["Y"], v["WIDTH"], v["HEIGHT"]}')"
+        [ -n "$height" ] || fail "no geometry for window $w"
+        ((x < left)) && left=$x
+        ((y < top)) && top=$y
+        ((x + width > right)) && right=$((x + width))
+        ((y + height > bottom)) && bottom=$((y + height))
+    done
+    ((right > left)) || fail "no window to picture for $file"
+    import -display "$DISPLAY" -window root -crop "$((right - left))x$((bottom - top))+$left+$top" +repage "$file"
+}
+
+# program_windows: the program's visible top-level X windows but its splash
+# (menus, dialogs), one id a line.
+program_windows() {
+    local w
+    for w in $(xdotool search --onlyvisible --classname '^vantrel\.exe$' 2>/dev/null || true); do
+        [ "$(xdotool getwindowname "$w" 2>/dev/null)" = CSplashWnd ] || echo "$w"
+    done
+}
+
 # ms_since START_NS: milliseconds since a `date +%s%N` value.
 ms_since() {
     echo $((($(date +%s%N) - $1) / 1000000))
