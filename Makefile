@@ -12,7 +12,7 @@ CONFIGURE = cmake -S $(ROOT) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 .PHONY: all test run deps build build-linux build-asan build-win64 build-win32 \
         test-native test-asan test-wine test-e2e clean \
-        bench stress fuzz
+        bench stress fuzz dist
 
 all: build
 
@@ -51,11 +51,11 @@ test-asan: build-asan
 test-wine: build-win64
 	scripts/wine-session $(BUILD)/win64 ctest --test-dir $(BUILD)/win64 -L wine --output-on-failure
 
-test-e2e: build-win64
+test-e2e: build-win64 dist
 	scripts/wine-session $(BUILD)/win64 ctest --test-dir $(BUILD)/win64 -L e2e --output-on-failure
 
-# Every build, then every tier; all tiers run even when one fails.
-test: build
+# Every build and the packages, then every tier; all tiers run even when one fails.
+test: build dist
 	@rc=0; \
 	echo "== native tier"; $(MAKE) --no-print-directory test-native || rc=1; \
 	echo "== sanitizer tier"; $(MAKE) --no-print-directory test-asan || rc=1; \
@@ -68,6 +68,13 @@ test: build
 	    VANTREL_OUT=$(OUT) tests/stress/sharedfile.sh --short || r=1; \
 	    exit $$r' || rc=1; \
 	exit $$rc
+
+# The portable zips and the installer in OUT/dist (dist/make-dist); the
+# sample menu file is built with the native vntool.
+dist: build-win64 build-win32
+	@[ -f $(BUILD)/linux/build.ninja ] || $(CONFIGURE) -B $(BUILD)/linux -DVANTREL_OUT_DIR=$(OUT)/linux
+	cmake --build $(BUILD)/linux --target vntool
+	dist/make-dist $(OUT) $(OUT)/linux/vntool
 
 run: build-win64
 	scripts/run-demo $(BUILD)/win64

@@ -210,3 +210,4 @@
 #define IDS_DESIGNER_BAD_MENU       58144   // %s = menu name, then %s = file path
 #define IDS_DESIGNER_READ_ONLY      58145   // %s = menu name
 #define IDS_SAVE_FILE_READ_ONLY     58146   // %s = file path
+#define IDS_GUIDE_NOT_OPENED        58147   // %s = folder of the guide

@@ -32,7 +32,9 @@ awk '$1 == 0 {if (prev == 0) exit 1} {prev = $1}' "$menu_log" || fail "two separ
 # About from the menu; a second About only raises it.
 click_menu_item 57664
 wait_for 15 "the About box" window_exists 'About Vantrel'
-ctl texts 'About Vantrel' | grep -q '^Version 1\.0\.0$' || fail "About shows no version"
+version=$(sed -n 's/^#define VANTREL_VERSION_TEXT "\(.*\)"$/\1/p' "$VANTREL_BIN/../generated/vantrelversion.h")
+[ -n "$version" ] || fail "no version in the build's version header"
+ctl texts 'About Vantrel' | grep -qxF "Version $version" || fail "About shows no version $version"
 ctl command 57664 >/dev/null
 click_tray_icon 3  # with a dialog open the icon only raises it
 sleep 1
