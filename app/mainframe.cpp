@@ -7,12 +7,13 @@
 #include "app/splashwnd.h"
 #include "app/vantrelapp.h"
 #include "framework/cmdui.h"
+#include "framework/helpopener.h"
+#include "framework/helppages.h"
 #include "lang/resource.h"
 
 namespace {
 
 const int kMaxForegroundRetries = 20;
-const DWORD kHelpContextMain = 0x21773;
 
 // The hook library's entry points, in the order they are looked up.
 const char* const kHookEntryPoints[14] = {
@@ -269,7 +270,6 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
 
 bool CMainFrame::OnCommand(UINT id, UINT, HWND)
 {
-    CVantrelApp* app = VantrelApp();
     switch (id) {
     case ID_APP_EXIT:
         OnClose();
@@ -300,12 +300,10 @@ bool CMainFrame::OnCommand(UINT id, UINT, HWND)
         return true;
     case ID_HELP_FINDER:
     case ID_DEFAULT_HELP:
-        if (app != nullptr && !app->m_helpFilePath.empty())
-            WinHelpA(m_hWnd, app->m_helpFilePath.c_str(), HELP_FINDER, 0);
+        ShowHelpContents(m_hWnd);
         return true;
     case ID_HELP:
-        if (app != nullptr && !app->m_helpFilePath.empty())
-            WinHelpA(m_hWnd, app->m_helpFilePath.c_str(), HELP_CONTEXT, kHelpContextMain);
+        ShowHelp(m_hWnd, kHelpContextProgram);
         return true;
     default:
         return false;

@@ -17,14 +17,6 @@ const char* languageLibraryName()
     return "vnEng.dll";
 }
 
-const char* helpFileName()
-{
-    const LANGID language = g_systemLanguage();
-    if (language == kChineseTaiwan) return "vnCht.hlp";
-    if (language == kChinesePrc) return "vnChs.hlp";
-    return "vnEng.hlp";
-}
-
 std::string toModuleRelative(const std::string& moduleDirectory, const std::string& path)
 {
     const std::size_t n = moduleDirectory.size();

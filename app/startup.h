@@ -1,5 +1,5 @@
-// Start-up choices that need no window: the language library and help file
-// for the system language, menu-file paths relative to the program folder,
+// Start-up choices that need no window: the language library for the system
+// language, menu-file paths relative to the program folder,
 // and the range of the idle time-out.
 #pragma once
 
@@ -10,11 +10,10 @@
 // Reads the system's default language; tests replace it.
 extern LANGID(WINAPI* g_systemLanguage)();
 
-// The files for the system's language: Chinese (Taiwan) and Chinese (PRC)
-// get their own; every other language, other Chinese locales included,
-// gets English.
+// The language library for the system's language: Chinese (Taiwan) and
+// Chinese (PRC) get their own; every other language, other Chinese locales
+// included, gets English.
 const char* languageLibraryName();
-const char* helpFileName();
 
 // The rest of `path` when it lies inside `moduleDirectory` (which ends with
 // a backslash; compared without regard to case), else `path` unchanged.

@@ -7,6 +7,7 @@
 #include "ahcommon/ahsystem.h"
 #include "ahcommon/threadtimer.h"
 #include "framework/controls.h"
+#include "framework/helpopener.h"
 #include "lang/resource.h"
 
 #include <ole2.h>
@@ -74,7 +75,9 @@ BOOL CVantrelApp::InitInstance()
     SetResourceModule(resourceLibrary);
     AhSetResourceHandle(resourceLibrary);
 
-    m_helpFilePath = moduleDirectory + helpFileName();
+    // The guide is one HTML folder beside the program, in English for every
+    // language for now.
+    m_helpFolder = GuideFolderBesideProgram();
     CSplashWnd::EnableSplashScreen(true);
 
     appIcon = static_cast<HICON>(

@@ -1,5 +1,5 @@
-// The application object: one running copy, the language library and help
-// file for the system language, the tray icon and menu, the hidden main
+// The application object: one running copy, the language library for the
+// system language, the guide folder that help opens, the tray icon and menu, the hidden main
 // frame, and the settings and state that the program's threads share.
 #pragma once
 

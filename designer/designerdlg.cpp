@@ -4,6 +4,7 @@
 #include "designer/designertitle.h"
 #include "framework/cmdui.h"
 #include "framework/gdiscope.h"
+#include "framework/helpopener.h"
 #include "lang/resource.h"
 #include "menuview/menupanel.h"
 #include "menuview/panelcanvas.h"
@@ -282,6 +283,11 @@ void CDesignerDlg::redo()
 void CDesignerDlg::showHelp()
 {
     OnHelp();
+}
+
+void CDesignerDlg::openHelp(DWORD context)
+{
+    ShowHelp(m_hWnd, context);
 }
 
 bool CDesignerDlg::SaveMenu()

@@ -40,6 +40,7 @@ public:
 
     // IPaletteOwner
     HWND paletteOwnerWindow() const override { return m_hWnd; }
+    void openHelp(DWORD context) override;
     void hideSelectionMark() override;
     void showSelectionMark() override;
     bool inModalState() const override;

@@ -12,8 +12,9 @@ class IPaletteOwner {
 public:
     // The window that owns the palette.
     virtual HWND paletteOwnerWindow() const = 0;
-    // The designer's Help command.
-    virtual void showHelp() = 0;
+    // Opens the help for `context` (the palette's help button asks for the
+    // help of the page it shows).
+    virtual void openHelp(DWORD context) = 0;
     // The palette is being dragged by its caption: the canvas's selection
     // mark goes, so that it does not smear under the moving window...
     virtual void hideSelectionMark() = 0;

@@ -581,7 +581,7 @@ bool CPropertyPalette::OnCommand(UINT id, UINT code, HWND)
         SetPinned(!m_isPinned);
         return true;
     case kHelpCommand:
-        m_owner.showHelp();
+        OpenHelp();
         return true;
     case kScrollLeftId:
     case kScrollRightId:
@@ -593,9 +593,21 @@ bool CPropertyPalette::OnCommand(UINT id, UINT code, HWND)
     }
 }
 
+void CPropertyPalette::OpenHelp()
+{
+    // The help of the palette, whichever page is shown; not the designer's.
+    const CPalettePage* shown = CurrentPage();
+    m_owner.openHelp(DialogHelpContext(shown != nullptr ? shown->TemplateId() : IDD_GENERAL_PAGE));
+}
+
 LRESULT CPropertyPalette::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
+    case WM_HELP:
+        // F1 on the palette itself; left alone it would reach the owner,
+        // the designer, and open the designer's help.
+        OpenHelp();
+        return TRUE;
     case WM_CREATE:
         if (Default(message, wParam, lParam) == -1) return -1;
         return OnCreate() ? 0 : -1;

@@ -103,6 +103,8 @@ private:
     void OnPaint();
     void PaintStrip(HDC dc, const RECT& client);
     CPalettePage* CurrentPage() const;
+    // The help button and F1 on the palette.
+    void OpenHelp();
     HWND OwnerWindow() const { return m_owner.paletteOwnerWindow(); }
 
     IPaletteOwner& m_owner;

@@ -1,5 +1,6 @@
 #include "dialog.h"
 
+#include "helpopener.h"
 #include "winapp.h"
 
 #include <vector>
@@ -189,9 +190,7 @@ void CDialog::OnCancel()
 
 void CDialog::OnHelp()
 {
-    CWinApp* app = AppObject();
-    if (app == nullptr || app->m_helpFilePath.empty()) return;
-    WinHelpA(m_hWnd, app->m_helpFilePath.c_str(), HELP_CONTEXT, DialogHelpContext(m_templateId));
+    ShowHelp(m_hWnd, DialogHelpContext(m_templateId));
 }
 
 bool CDialog::OnCommand(UINT, UINT, HWND)

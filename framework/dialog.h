@@ -7,6 +7,7 @@
 // the top.
 #pragma once
 
+#include "framework/helppages.h"
 #include "framework/window.h"
 
 #include <windows.h>
@@ -51,7 +52,7 @@ protected:
     virtual BOOL OnInitDialog();
     virtual void OnOK();
     virtual void OnCancel();
-    // Opens the help file at this dialog's topic.
+    // Opens the user guide at this dialog's page.
     virtual void OnHelp();
     // Commands other than OK, Cancel and Help; true when handled.
     bool OnCommand(UINT id, UINT code, HWND control) override;
@@ -78,5 +79,5 @@ private:
 // The help context of a dialog's topic.
 inline DWORD DialogHelpContext(UINT templateId)
 {
-    return 0x20000 + templateId;
+    return HelpContextOf(templateId);
 }

@@ -103,8 +103,12 @@ void CFrameDialog::RecalcLayout()
 
 bool CFrameDialog::PreTranslateMessage(MSG* msg)
 {
+    // A plain F1 is left to the system, whose help message (WM_HELP) reaches
+    // OnHelp anyway: taken as an accelerator too, it opened the help twice.
+    const bool helpKey = msg->message == WM_KEYDOWN && msg->wParam == VK_F1 && GetKeyState(VK_SHIFT) >= 0 &&
+                         GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0;
     if (m_hWnd != nullptr && m_accelerators != nullptr && msg->message >= WM_KEYFIRST &&
-        msg->message <= WM_KEYLAST && TranslateAcceleratorA(m_hWnd, m_accelerators, msg) != 0)
+        msg->message <= WM_KEYLAST && !helpKey && TranslateAcceleratorA(m_hWnd, m_accelerators, msg) != 0)
         return true;
     return CDialog::PreTranslateMessage(msg);
 }

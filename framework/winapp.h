@@ -1,5 +1,5 @@
 // The application object: start-up and shut-down hooks around the message
-// loop, the main window, the help file path, the module that dialogs, menus
+// loop, the main window, the folder of the help guide, the module that dialogs, menus
 // and bitmaps come from, and settings kept under
 // HKEY_CURRENT_USER\Software\<company>\<program>\<section>.
 #pragma once
@@ -43,7 +43,9 @@ public:
     const std::string& ProfileName() const { return m_profileName; }
 
     CWnd* m_mainWnd = nullptr;
-    std::string m_helpFilePath;
+    // The folder of the HTML guide that help opens, ending with a backslash;
+    // empty means the guide folder beside the program.
+    std::wstring m_helpFolder;
     std::string m_appName;
 
 protected:

@@ -16,25 +16,23 @@ LANGID WINAPI FakeLanguage()
     return g_fakeLanguage;
 }
 
-TEST(Startup, LanguageFilesFollowTheSystemLanguage)
+TEST(Startup, TheLanguageLibraryFollowsTheSystemLanguage)
 {
     const struct {
         LANGID language;
         const char* library;
-        const char* help;
     } cases[] = {
-        {1028, "vnCht.dll", "vnCht.hlp"},  // Chinese (Taiwan)
-        {2052, "vnChs.dll", "vnChs.hlp"},  // Chinese (PRC)
-        {3076, "vnEng.dll", "vnEng.hlp"},  // Chinese (Hong Kong): English
-        {4100, "vnEng.dll", "vnEng.hlp"},  // Chinese (Singapore): English
-        {1033, "vnEng.dll", "vnEng.hlp"},
+        {1028, "vnCht.dll"},  // Chinese (Taiwan)
+        {2052, "vnChs.dll"},  // Chinese (PRC)
+        {3076, "vnEng.dll"},  // Chinese (Hong Kong): English
+        {4100, "vnEng.dll"},  // Chinese (Singapore): English
+        {1033, "vnEng.dll"},
     };
     auto saved = g_systemLanguage;
     g_systemLanguage = &FakeLanguage;
     for (const auto& c : cases) {
         g_fakeLanguage = c.language;
         EXPECT_STREQ(languageLibraryName(), c.library) << c.language;
-        EXPECT_STREQ(helpFileName(), c.help) << c.language;
     }
     g_systemLanguage = saved;
 }

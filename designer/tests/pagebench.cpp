@@ -41,7 +41,7 @@ void Pump()
 class Designer : public CWnd, public IPaletteOwner, public ICanvasOwner {
 public:
     HWND paletteOwnerWindow() const override { return m_hWnd; }
-    void showHelp() override {}
+    void openHelp(DWORD) override {}
     void hideSelectionMark() override {}
     void showSelectionMark() override {}
     bool inModalState() const override { return false; }

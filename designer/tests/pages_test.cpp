@@ -102,7 +102,7 @@ public:
     }
     // IPaletteOwner
     HWND paletteOwnerWindow() const override { return m_hWnd; }
-    void showHelp() override {}
+    void openHelp(DWORD) override {}
     void hideSelectionMark() override {}
     void showSelectionMark() override {}
     bool inModalState() const override { return false; }

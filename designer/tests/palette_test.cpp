@@ -1,6 +1,7 @@
 #include "designer/propertypalette.h"
 
 #include "designer/palettepage.h"
+#include "framework/helppages.h"
 #include "framework/tests/gdicount.h"
 #include "framework/winapp.h"
 #include "lang/resource.h"
@@ -70,7 +71,7 @@ public:
                FALSE;
     }
     HWND paletteOwnerWindow() const override { return m_hWnd; }
-    void showHelp() override { events.push_back("help"); }
+    void openHelp(DWORD context) override { events.push_back(std::string("help ") + HelpPageFor(context)); }
     void hideSelectionMark() override { events.push_back("hide mark"); }
     void showSelectionMark() override { events.push_back("show mark"); }
     bool inModalState() const override { return modal; }
@@ -373,8 +374,18 @@ TEST_F(PaletteTest, TheCloseBoxHidesAndTheToolBarPinsAndCallsHelp)
         EXPECT_EQ(SendMessageA(bar, TB_ISBUTTONCHECKED, CPropertyPalette::kPinCommand, 0) != 0, pinned);
         EXPECT_EQ(SendMessageA(bar, TB_GETBITMAP, CPropertyPalette::kPinCommand, 0), pinned ? 1 : 0);
     }
-    SendMessageA(palette.m_hWnd, WM_COMMAND, CPropertyPalette::kHelpCommand, 0);
-    EXPECT_EQ(owner.events, std::vector<std::string>{"help"});
+    // The help button opens the palette's page of the guide on every page.
+    for (int tab = 0; tab < palette.tabCount(); ++tab) {
+        palette.selectTab(tab);
+        owner.events.clear();
+        SendMessageA(palette.m_hWnd, WM_COMMAND, CPropertyPalette::kHelpCommand, 0);
+        HELPINFO info = {};
+        info.cbSize = sizeof info;
+        info.iContextType = HELPINFO_WINDOW;
+        info.hItemHandle = palette.m_hWnd;
+        SendMessageA(palette.m_hWnd, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));  // F1
+        EXPECT_EQ(owner.events, (std::vector<std::string>{"help palette", "help palette"})) << tab;
+    }
 }
 
 TEST_F(PaletteTest, ACaptionDragHidesTheSelectionMarkUntilTheNextCaptionMove)
