@@ -16,8 +16,7 @@ cat >"$json" <<'JSON'
     "items": [ { "caption": "Secret", "keystrokes": "Top\r\nsecret", "encipherKeystrokes": true } ] } ] }
 JSON
 menu_file="$E2E_TMP/vault.vn"
-wine "$VANTREL_OUT/vntool.exe" build "$(winepath -w "$json")" "$(winepath -w "$menu_file")" \
-    </dev/null >/dev/null 2>&1 || fail "vntool could not build the menu file"
+build_menu_file "$json" "$menu_file"
 # The keystrokes are stored enciphered: without the key they do not read.
 if wine "$VANTREL_OUT/vntool.exe" dump "$(winepath -w "$menu_file")" --menu Vault --user keeper --password p1 \
     </dev/null >/dev/null 2>&1; then

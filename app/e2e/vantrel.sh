@@ -38,8 +38,9 @@ regset() {
 
 # build_menu_file JSON FILE: the menu file FILE made by vntool from JSON.
 build_menu_file() {
-    wine "$VANTREL_OUT/vntool.exe" build "$(winepath -w "$1")" "$(winepath -w "$2")" </dev/null >/dev/null 2>&1 ||
-        fail "vntool could not build the menu file"
+    local said rc=0
+    said=$(wine "$VANTREL_OUT/vntool.exe" build "$(winepath -w "$1")" "$(winepath -w "$2")" </dev/null 2>&1) || rc=$?
+    [ $rc = 0 ] || fail "vntool could not build the menu file (exit $rc): $(tail -n 20 <<<"$said")"
 }
 
 # setting NAME: the value as `reg query` shows it (e.g. 0x1), or nothing.
