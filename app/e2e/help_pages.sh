@@ -47,13 +47,8 @@ wine reg add 'HKLM\Software\Classes\vantrel.openrecord\shell\open\command' /ve \
     /d "\"$(winepath -w "$recorder")\" \"$(winepath -w "$log")\" \"%1\"" /f </dev/null >/dev/null 2>&1 ||
     fail "could not register the recorder's command"
 
-json="$E2E_TMP/help.json"
-cat >"$json" <<'JSON'
-{ "menus": [ { "name": "Office",
-  "users": [ { "name": "writer", "password": "w1", "rights": "rw" },
-             { "name": "reader", "password": "r1", "rights": "r" } ],
-  "items": [ { "caption": "Greeting", "keystrokes": "Hello" } ] } ] }
-JSON
+# Office: "writer" (w1) may change it, "reader" (r1) may only use it.
+json="$VANTREL_SRC/app/e2e/office-menu.json"
 menu_file="$E2E_TMP/office.vn"
 build_menu_file "$json" "$menu_file"
 reset_settings

@@ -11,13 +11,8 @@ hook_log="$E2E_TMP/hook.log"
 menu_log="$E2E_TMP/menu.txt"
 export VANTREL_HOOK_LOG=$(winepath -w "$hook_log") VANTREL_MENU_LOG=$(winepath -w "$menu_log")
 
-json="$E2E_TMP/menus.json"
-cat >"$json" <<'JSON'
-{ "menus": [ { "name": "Office",
-  "users": [ { "name": "writer", "password": "w1", "rights": "rw" },
-             { "name": "reader", "password": "r1", "rights": "r" } ],
-  "items": [ { "caption": "Greeting", "keystrokes": "Hello" } ] } ] }
-JSON
+# Office: "writer" (w1) may change it, "reader" (r1) may only use it.
+json="$VANTREL_SRC/app/e2e/office-menu.json"
 menu_file="$E2E_TMP/office.vn"
 build_menu_file "$json" "$menu_file"
 

@@ -103,6 +103,46 @@ std::atomic<DWORD> g_uiThread{0};
 std::atomic<DWORD> g_workerThread{0};
 std::atomic<HWND> g_popup{nullptr};
 
+// The last things that happened to pop-ups and the tray menu, for the
+// watchdog's report: a hang names what closed the round's pop-up. Fixed
+// slots written under a lock, so the report needs no allocation.
+class Trail {
+public:
+    void note(const char* what)
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        Entry& entry = m_entries[m_next++ % kSize];
+        entry.round = g_round.load();
+        entry.what = what;
+        entry.stage = g_stage.load();
+        entry.tick = GetTickCount();
+    }
+    void print(FILE* out)
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        const unsigned first = m_next > kSize ? m_next - kSize : 0;
+        for (unsigned i = first; i < m_next; ++i) {
+            const Entry& entry = m_entries[i % kSize];
+            std::fprintf(out, "  round %d, +%lu ms: %s (user-interface thread: %s)\n", entry.round,
+                         static_cast<unsigned long>(entry.tick - m_entries[first % kSize].tick), entry.what,
+                         entry.stage);
+        }
+    }
+
+private:
+    static const unsigned kSize = 24;
+    struct Entry {
+        int round;
+        const char* what;
+        const char* stage;
+        DWORD tick;
+    };
+    std::mutex m_lock;
+    Entry m_entries[kSize] = {};
+    unsigned m_next = 0;
+};
+Trail g_trail;
+
 // Where a thread is: its instruction pointer, read while it is held still.
 std::string WhereIs(DWORD threadId)
 {
@@ -170,6 +210,8 @@ private:
                          g_round.load(), kRoundBoundMs, g_stage.load(), WhereIs(g_uiThread).c_str(),
                          WhereIs(g_workerThread).c_str(), app->engineReady.load(), app->loggedIn.load(),
                          VisibleRootMenu() != nullptr ? "shown" : "closed", IsWindow(g_popup) ? "open" : "gone");
+            std::fprintf(stderr, "  last pop-up and tray menu events:\n");
+            g_trail.print(stderr);
             std::fflush(stderr);
             ExitProcess(3);
         }
@@ -229,7 +271,14 @@ private:
             HWND popup = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "#32768", "", WS_POPUP | WS_VISIBLE,
                                          static_cast<int>(wParam), static_cast<int>(lParam), 160, 120, nullptr,
                                          nullptr, nullptr, nullptr);
-            if (popup != nullptr) self->m_popups.push_back(popup);
+            if (popup != nullptr) {
+                self->m_popups.push_back(popup);
+                // Watched, so that a hang can say what closed it.
+                const LONG_PTR previous =
+                    SetWindowLongPtrA(popup, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WatchedPopupProc));
+                if (previous != reinterpret_cast<LONG_PTR>(&WatchedPopupProc))
+                    s_popupProc = reinterpret_cast<WNDPROC>(previous);
+            }
             return reinterpret_cast<LRESULT>(popup);
         }
         case kClosePopups:
@@ -243,6 +292,17 @@ private:
         default:
             return DefWindowProcA(window, message, wParam, lParam);
         }
+    }
+    static LRESULT CALLBACK WatchedPopupProc(HWND popup, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        const bool roundsOwn = popup == g_popup.load();
+        if (message == WM_CLOSE)
+            g_trail.note(roundsOwn ? "the round's pop-up asked to close" : "an older pop-up asked to close");
+        else if (message == WM_KEYDOWN && wParam == VK_ESCAPE)
+            g_trail.note(roundsOwn ? "the round's pop-up sent Escape" : "an older pop-up sent Escape");
+        else if (message == WM_DESTROY)
+            g_trail.note(roundsOwn ? "the round's pop-up destroyed" : "an older pop-up destroyed");
+        return CallWindowProcA(s_popupProc, popup, message, wParam, lParam);
     }
     void Typed(char c)
     {
@@ -268,6 +328,7 @@ private:
             if (IsWindow(popup)) DestroyWindow(popup);
     }
 
+    static WNDPROC s_popupProc;
     HANDLE m_ready;
     HWND m_window = nullptr;
     std::vector<HWND> m_popups;
@@ -275,6 +336,8 @@ private:
     std::string m_typed;
     std::thread m_thread;
 };
+
+WNDPROC Program::s_popupProc = &DefWindowProcA;
 
 // The program's frame as shipped, watched: it notes the worker's thread,
 // hook events taken (for the round's barrier) and tray menus done, and keeps
@@ -311,7 +374,10 @@ protected:
             return 1;
         }
         const char* const stage = g_stage;
-        if (message == FM_TRAY_MENU) g_stage = "in the frame's tray menu handler";
+        if (message == FM_TRAY_MENU) {
+            g_trail.note("the frame's tray menu handler entered");
+            g_stage = "in the frame's tray menu handler";
+        }
         const LRESULT result = CMainFrame::OnMessage(message, wParam, lParam);
         if (message == FM_TRAY_MENU) {
             ++trayMenus;
@@ -610,6 +676,7 @@ TEST_F(ThreadStress, TrayMenuLogoutAndReloadRaceAChosenItemWithoutHangOrStaleRun
         HWND popup = program.openPopup(x, y);
         ASSERT_NE(popup, nullptr);
         g_popup = popup;
+        g_trail.note("the round's pop-up opened");
         frame.enqueueHookEvent(Mouse(WM_MOUSEMOVE, popup, x + 5, y + 5));
         HWND root = nullptr;
         PumpUntilHeld([&] { return (root = VisibleRootMenu()) != nullptr; });
