@@ -11,6 +11,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "ahcommon/modulefile.h"
 #else
 #include <climits>
 #include <cstdlib>
@@ -125,10 +127,7 @@ bool OpenPatiently(CAhFile& file, const std::string& path, unsigned int flags, C
 std::string ProgramFolder()
 {
 #ifdef _WIN32
-    char path[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return std::string();
-    std::string folder(path, n);
+    const std::string folder = ModuleFileNameAnsi();
     const auto slash = folder.find_last_of("\\/");
     return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
 #else

@@ -1,6 +1,7 @@
 #include <winsock2.h>
 
 #include "ahsystem.h"
+#include "modulefile.h"
 
 #include <cstdlib>
 #include <vector>
@@ -85,13 +86,12 @@ void AhGetWindowText(HWND window, std::string& text)
 
 std::string GetModulePath()
 {
-    char path[MAX_PATH] = "";
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) path[length == 0 ? 0 : MAX_PATH - 1] = '\0';
-    char drive[_MAX_DRIVE];
-    char dir[_MAX_DIR];
-    _splitpath(path, drive, dir, nullptr, nullptr);
-    return std::string(drive) + dir;
+    // Every file beside the program (language library, icon, captions) is
+    // opened through this folder with the ANSI functions.
+    std::string path = ModuleFileNameAnsi();
+    const auto slash = path.find_last_of("\\/");
+    path.erase(slash == std::string::npos ? 0 : slash + 1);
+    return path;
 }
 
 std::string GetLocalIP()

@@ -1,5 +1,6 @@
 #include "app/aboutdlg.h"
 
+#include "ahcommon/modulefile.h"
 #include "app/vantrelapp.h"
 #include "lang/resource.h"
 
@@ -10,8 +11,9 @@ CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUT) {}
 
 std::string programVersion()
 {
-    char path[MAX_PATH] = {};
-    if (GetModuleFileNameA(nullptr, path, MAX_PATH) == 0) return std::string();
+    const std::string file = ModuleFileNameAnsi();
+    if (file.empty()) return std::string();
+    const char* path = file.c_str();
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeA(path, &ignored);
     if (size == 0) return std::string();

@@ -2,6 +2,8 @@
 
 #include "window.h"
 
+#include "ahcommon/modulefile.h"
+
 #include <cstring>
 #include <vector>
 
@@ -12,13 +14,7 @@ HINSTANCE g_resourceModule = nullptr;
 
 std::string ExecutablePath()
 {
-    std::vector<char> path(MAX_PATH);
-    for (;;) {
-        const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return std::string();
-        if (length < path.size()) return std::string(path.data(), length);
-        path.resize(path.size() * 2);
-    }
+    return ModuleFileNameAnsi();
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <winsock2.h>
 
 #include "ahcommon/ahsystem.h"
+#include "ahcommon/modulefile.h"
 
 #include <gtest/gtest.h>
 
@@ -88,6 +89,51 @@ TEST(GetLocalIP, IsADottedQuadOrEmpty)
     char tail;
     EXPECT_EQ(sscanf(ip.c_str(), "%u.%u.%u.%u%c", &a, &b, &c, &d, &tail), 4) << ip;
     EXPECT_TRUE(a < 256 && b < 256 && c < 256 && d < 256) << ip;
+}
+
+// A program installed under a user name its system's code page cannot carry
+// (Chinese on a Western system) still finds the files beside it with the
+// ANSI file functions: its path comes in its short, ASCII form.
+TEST(AnsiPath, AFolderTheCodePageCannotCarryStillNamesTheFile)
+{
+    wchar_t temp[MAX_PATH] = {};
+    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+    const std::wstring folder =
+        std::wstring(temp) + L"Vantrel \x5E2E\x52A9 \x8AAA\x660E " + std::to_wstring(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring copy = folder + L"\\ahtest_strings.dll";
+    wchar_t self[MAX_PATH] = {};
+    ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+    std::wstring original = self;
+    original.erase(original.find_last_of(L'\\') + 1);
+    ASSERT_TRUE(CopyFileW((original + L"ahtest_strings.dll").c_str(), copy.c_str(), FALSE));
+
+    HMODULE module = LoadLibraryW(copy.c_str());
+    ASSERT_NE(module, nullptr);
+    const std::string ansi = ModuleFileNameAnsi(module);
+    FreeLibrary(module);
+    EXPECT_EQ(ansi.find('?'), std::string::npos) << ansi;
+    // The ANSI name opens the very file that was loaded.
+    HANDLE file = CreateFileA(ansi.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(file, INVALID_HANDLE_VALUE) << ansi;
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    HMODULE again = LoadLibraryA(ansi.c_str());
+    EXPECT_NE(again, nullptr) << ansi;
+    if (again != nullptr) FreeLibrary(again);
+
+    // A file not made yet, such as a menu file about to be written, keeps
+    // its name after the folder's short form.
+    const std::wstring made = folder + L"\\new menus.vn";
+    const std::string madeAnsi = AnsiPath(made);
+    EXPECT_EQ(madeAnsi.find('?'), std::string::npos) << madeAnsi;
+    file = CreateFileA(madeAnsi.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    EXPECT_NE(file, INVALID_HANDLE_VALUE) << madeAnsi;
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    EXPECT_NE(GetFileAttributesW(made.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    DeleteFileW(made.c_str());
+    DeleteFileW(copy.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 TEST(GetModulePath, IsTheExecutableFolder)

@@ -21,9 +21,11 @@ expected="AhCommon.dll LICENSE.txt THIRD-PARTY-NOTICES.txt $sample Vantrel.exe V
 VantrelHK.dll guide/index.html vnChs.dll vnCht.dll vnEng.dll vntool.exe"
 programs="Vantrel.exe AhCommon.dll VantrelHK.dll vntool.exe"
 
-# check_zip ARCH OBJDUMP_FORMAT: unpacks it and checks its files; prints the folder.
+# check_zip ARCH OBJDUMP_FORMAT: unpacks it and checks its files; prints the
+# folder. The folder's name holds characters the Western code page of this
+# prefix cannot carry, as a Chinese user name would on such a system.
 check_zip() {
-    local zip="$dist/Vantrel-$version-$1.zip" dir="$E2E_TMP/zip-$1" top file listed
+    local zip="$dist/Vantrel-$version-$1.zip" dir="$E2E_TMP/下载 說明 zip-$1" top file listed
     [ -f "$zip" ] || fail "$zip is missing"
     unzip -q "$zip" -d "$dir" || fail "$zip does not unpack"
     top="$dir/Vantrel-$version-$1"

@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "ahcommon/modulefile.h"
+
 #include <climits>
 #else
 #include <iconv.h>
@@ -286,14 +288,11 @@ bool CommandLineArguments(int, char**, std::vector<std::string>& paths, std::vec
         const std::wstring argument(wide[i]);
         std::string text, path;
         ok = FromWide(CP_UTF8, argument, text);
-        // Paths go to the ANSI file calls converted as the runtime does.
-        const int size = static_cast<int>(argument.size());
-        const int n = size == 0 ? 0 : WideCharToMultiByte(CP_ACP, 0, argument.data(), size, nullptr, 0, nullptr, nullptr);
-        if (ok && n > 0) {
-            path.resize(static_cast<std::string::size_type>(n));
-            ok = WideCharToMultiByte(CP_ACP, 0, argument.data(), size, &path[0], n, nullptr, nullptr) == n;
-        } else if (size > 0) {
-            ok = false;
+        // Paths go to the ANSI file calls; a folder the code page cannot
+        // carry goes by its short name.
+        if (ok && !argument.empty()) {
+            path = AnsiPath(argument);
+            ok = !path.empty();
         }
         texts.push_back(text);
         paths.push_back(path);
