@@ -42,7 +42,7 @@ VIAddVersionKey /LANG=1033 "CompanyName" "${PUBLISHER}"
 VIAddVersionKey /LANG=1033 "FileDescription" "${PRODUCT} ${VERSION} setup"
 VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
-VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright 2026 the Vantrel developers"
+VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright 2026 Amber Heron, Inc"
 
 !define MUI_ICON "${STAGE}/Vantrel.ico"
 !define MUI_UNICON "${STAGE}/Vantrel.ico"
