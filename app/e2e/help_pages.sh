@@ -76,9 +76,11 @@ help_button() {
     ctl press "$1" 57670 >/dev/null || fail "no window '$1'"
     expect_page "$2" "Help in '$1'"
 }
+# focused_on TITLE: the keyboard focus is in the window so titled.
+focused_on() { [ "$(ctl focus | cut -f1)" = "$1" ]; }
 f1() {
     xdotool windowfocus "$(window_by_title "$1")"
-    sleep 0.3
+    wait_for 10 "the focus in '$1'" focused_on "$1"
     xdotool key F1
     expect_page "$2" "F1 in '$1'"
 }
@@ -131,6 +133,7 @@ f1 'New User' users
 close_dialog 'New User'
 # The first user, chosen with the keyboard, for the two commands on it.
 xdotool windowfocus "$(window_by_title Users)"
+wait_for 10 "the focus in Users" focused_on Users
 xdotool key Home
 sleep 0.3
 ctl press Users 32793 >/dev/null
@@ -148,7 +151,7 @@ ctl command 32777 >/dev/null
 wait_for 15 "the designer" designer_open
 designer_window=$(xdotool search --onlyvisible --name "^$DESIGNER" | head -n 1)
 xdotool windowfocus "$designer_window"
-sleep 0.3
+wait_for 10 "the focus in the designer" focused_on "$(ctl title "$DESIGNER")"
 xdotool key F1
 expect_page designer "F1 in the designer"
 xdotool key alt+h
