@@ -155,7 +155,7 @@ wait_for 10 "the focus in the designer" focused_on "$(ctl title "$DESIGNER")"
 xdotool key F1
 expect_page designer "F1 in the designer"
 xdotool key alt+h
-sleep 0.3
+wait_for 10 "the designer's Help menu to open" ctl menumode
 xdotool key Return
 expect_page designer "the designer's Help menu"
 click_item 1 0
