@@ -9,8 +9,13 @@ const UINT FM_SHOW_NOTICE = 0x8002;     // wParam string id, lParam box style: s
 const UINT FM_ACTIVATE_POPUP = 0x8003;  // bring the frame's open dialog to the front, with a beep
 const UINT FM_SHOW_MESSAGE = 0x8004;    // wParam string id, lParam box style: show it, nothing after
 const UINT FM_TRAY_NOTIFY = 0x800A;     // tray icon callback: wParam icon id, lParam mouse message
-const UINT FM_SET_BUSY = 0x8320;        // wParam 1: engine busy (menus ignore the mouse); 0: ready again
+const UINT FM_SET_BUSY = 0x8320;        // wParam 1: engine busy (menus ignore the mouse), 0: done; lParam who (below)
 const UINT FM_TRAY_MENU = 0x8321;       // wParam x (low word), y (high word): show the tray menu there
+
+// Who keeps the engine busy (FM_SET_BUSY's lParam): it is ready again only
+// when neither is under way.
+const LPARAM BUSY_ITEM_RUN = 0;         // a chosen item, until its run has ended
+const LPARAM BUSY_TRAY_MENU = 1;        // the tray menu, from the icon's click until the menu has closed
 
 // Worker thread messages (posted to its thread id).
 const UINT TM_HOOK_EVENTS = WM_NULL;    // hook events wait in the frame's queue

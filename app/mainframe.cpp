@@ -129,24 +129,53 @@ void CMainFrame::OnFinishClose()
     DestroyWindow();
 }
 
-bool CMainFrame::BecomeForeground(UINT message, WPARAM wParam, LPARAM lParam)
+bool CMainFrame::TakeForeground()
 {
     SetForegroundWindow(m_hWnd);
-    if (GetForegroundWindow() == m_hWnd || m_foregroundRetries >= kMaxForegroundRetries) return true;
+    return GetForegroundWindow() == m_hWnd;
+}
+
+bool CMainFrame::BecomeForeground(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (TakeForeground() || m_foregroundRetries >= kMaxForegroundRetries) return true;
     ++m_foregroundRetries;
-    PostMessageA(m_hWnd, message, wParam, lParam);
+    // Without the next try nothing would end the request: go on now.
+    if (!PostMessageA(m_hWnd, message, wParam, lParam)) return true;
     Sleep(10);
     return false;
 }
 
+void CMainFrame::OnSetBusy(bool busy, LPARAM holder)
+{
+    // An item chosen as the tray menu opens runs beside it: the end of the
+    // one must not make the engine ready while the other is still under way,
+    // and a choice must not restart the tray menu's tries to come forward.
+    const unsigned bit = holder == BUSY_TRAY_MENU ? 2u : 1u;
+    if (busy) {
+        if (holder == BUSY_TRAY_MENU && (m_busyHolders & bit) == 0) m_foregroundRetries = 0;
+        m_busyHolders |= bit;
+    } else {
+        m_busyHolders &= ~bit;
+    }
+    if (CVantrelApp* app = VantrelApp()) {
+        if (busy)
+            app->engineReady = 0;
+        else if (m_busyHolders == 0)
+            app->engineReady = 1;
+    }
+}
+
 void CMainFrame::OnTrayMenu(WPARAM position)
 {
+    // Busy until the menu has closed, however the request came.
+    OnSetBusy(true, BUSY_TRAY_MENU);
     // Our own menus go first. The worker may send us messages before it
     // signals, so the wait keeps handling them.
     m_processThread.closeMenusAndWait();
     m_hookEventQueue.dropPending();
 
     if (!BecomeForeground(FM_TRAY_MENU, position, 0)) return;
+    m_foregroundRetries = 0;
 
     CVantrelApp* app = VantrelApp();
     HMENU popup = app != nullptr ? app->trayPopup.load() : nullptr;
@@ -157,7 +186,7 @@ void CMainFrame::OnTrayMenu(WPARAM position)
         // Lets the menu close properly when the user clicks elsewhere.
         PostMessageA(m_hWnd, WM_NULL, 0, 0);
     }
-    PostMessageA(m_hWnd, FM_SET_BUSY, 0, 0);
+    PostMessageA(m_hWnd, FM_SET_BUSY, 0, BUSY_TRAY_MENU);
 }
 
 void CMainFrame::OnActivatePopup(WPARAM wParam, LPARAM lParam)
@@ -336,14 +365,7 @@ LRESULT CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case FM_TRAY_NOTIFY:
         return m_trayIcon.OnTrayNotification(wParam, lParam);
     case FM_SET_BUSY:
-        if (CVantrelApp* app = VantrelApp()) {
-            if (wParam != 0) {
-                m_foregroundRetries = 0;
-                app->engineReady = 0;
-            } else {
-                app->engineReady = 1;
-            }
-        }
+        OnSetBusy(wParam != 0, lParam);
         return 1;
     case FM_TRAY_MENU:
         OnTrayMenu(wParam);

@@ -47,12 +47,17 @@ public:
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
+    // Asks to be the foreground window; true when it now is. A test frame
+    // refuses, as the system does while another program holds the input.
+    virtual bool TakeForeground();
 
 private:
     int OnCreate();
     void OnClose();
     void OnFinishClose();
     void OnTrayMenu(WPARAM position);
+    // FM_SET_BUSY: `holder` (BUSY_ITEM_RUN or BUSY_TRAY_MENU) starts or ends.
+    void OnSetBusy(bool busy, LPARAM holder);
     void OnActivatePopup(WPARAM wParam, LPARAM lParam);
     void OnShowNotice(UINT stringId, UINT style);
     void OnShowMessage(UINT stringId, UINT style);
@@ -79,6 +84,8 @@ private:
     MSG m_wakeMessage = {};
     HMODULE m_hookLibrary = nullptr;
     int m_foregroundRetries = 0;
+    // One bit per busy holder under way; the engine is ready when none is.
+    unsigned m_busyHolders = 0;
     std::string m_noticeText;
     // The library's other entry points: looked up with the two above, not called.
     FARPROC m_otherHookProcs[12] = {};

@@ -270,7 +270,7 @@ bool CProcessThread::engineReady() const
 void CProcessThread::itemChosen(CMenuItem* item)
 {
     if (m_owner != nullptr && m_owner->frameWindow() != nullptr)
-        SendMessageA(m_owner->frameWindow(), FM_SET_BUSY, 1, 0);
+        SendMessageA(m_owner->frameWindow(), FM_SET_BUSY, 1, BUSY_ITEM_RUN);
     // A login, logout or reload may be handled before the run and free the
     // item: the run finds it again by id, and only in the same tree. No
     // item has a negative id, so none is ever found for a missing item.
@@ -326,7 +326,7 @@ void CProcessThread::ExecuteItem(UINT_PTR itemId, UINT_PTR treeGeneration)
         launcher().run(*item);
     }
     if (m_owner != nullptr && m_owner->frameWindow() != nullptr)
-        PostMessageA(m_owner->frameWindow(), FM_SET_BUSY, 0, 0);
+        PostMessageA(m_owner->frameWindow(), FM_SET_BUSY, 0, BUSY_ITEM_RUN);
 }
 
 void CProcessThread::ReportTypingFailure(TypingResult result)

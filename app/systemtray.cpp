@@ -125,7 +125,7 @@ LRESULT CSystemTray::OnTrayNotification(WPARAM id, LPARAM mouseMessage)
         if (popup != nullptr) SetMenuDefaultItem(popup, m_defaultItem, m_defaultByPosition ? TRUE : FALSE);
         POINT at = {0, 0};
         GetCursorPos(&at);
-        SendMessageA(target->m_hWnd, FM_SET_BUSY, 1, 0);
+        SendMessageA(target->m_hWnd, FM_SET_BUSY, 1, BUSY_TRAY_MENU);
         PostMessageA(target->m_hWnd, FM_TRAY_MENU, MAKEWPARAM(static_cast<WORD>(at.x), static_cast<WORD>(at.y)), 0);
         return 1;
     }
