@@ -206,11 +206,19 @@ public:
         if (m_found != std::string::npos && m_found >= from) return m_found;
         m_found = std::string::npos;
         if (m_scan < from) m_scan = from;
-        for (; m_scan + 1 < limit; ++m_scan) {
-            if (m_s[m_scan] == '\xFF' && m_s[m_scan + 1] == m_second) {
+        const char* const data = m_s.data();
+        while (m_scan + 1 < limit) {
+            const void* hit = std::memchr(data + m_scan, '\xFF', limit - 1 - m_scan);
+            if (hit == nullptr) {
+                m_scan = limit - 1;
+                break;
+            }
+            m_scan = static_cast<std::string::size_type>(static_cast<const char*>(hit) - data);
+            if (data[m_scan + 1] == m_second) {
                 m_found = m_scan;
                 return m_found;
             }
+            ++m_scan;
         }
         return std::string::npos;
     }
@@ -339,8 +347,14 @@ bool CAccountFile::ParseContent(const std::string& content, CDesCipher& cipher,
             continue;
         }
         a = start;
-        const auto end = ends.Find(a, p);
-        if (end == std::string::npos) continue;
+        // Until the end mark after this start is in the window, every byte
+        // taken finds the same start and no end: go straight to that end.
+        const auto end = ends.Find(a, content.size());
+        if (end == std::string::npos) {
+            p = content.size();
+            continue;
+        }
+        if (p < end + 2) p = end + 2;
         payload.clear();
         AppendUnescaped(payload, content, a + 2, end);
         a = end + 2;

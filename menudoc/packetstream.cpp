@@ -59,24 +59,34 @@ int TakePacket(const std::string& stream, std::size_t& position, std::string& pa
     }
     position = start;
 
-    const std::size_t end = FindMark(stream, kEnd, position);
-    if (end == std::string::npos) return 0;
-    const char* in = stream.data() + position + 2;
-    const char* last = stream.data() + end;
-    position = end + 2;
-    if (in == last) return 0;
-
-    // Copies the payload, dropping the byte inserted after every FF.
-    payload.reserve(static_cast<std::size_t>(last - in));
-    while (in < last) {
-        const void* hit = std::memchr(in, static_cast<unsigned char>(kMark), last - in);
+    // One pass finds the end mark and copies the payload, dropping the byte
+    // inserted after every FF. The end is the first FF FE after the start,
+    // even where an FF before it (in a malformed stream) would drop its FF.
+    const char* const base = stream.data();
+    const std::size_t size = stream.size();
+    std::size_t from = start + 2;
+    std::size_t copied = from;
+    for (;;) {
+        const void* hit =
+            from + 1 < size ? std::memchr(base + from, static_cast<unsigned char>(kMark), size - 1 - from) : nullptr;
         if (hit == nullptr) {
-            payload.append(in, last);
-            break;
+            payload.clear();
+            return 0;
         }
-        const char* mark = static_cast<const char*>(hit);
-        payload.append(in, mark + 1);
-        in = mark + 2;
+        const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
+        if (base[at + 1] == kEnd) {
+            if (copied < at) payload.append(base + copied, at - copied);
+            position = at + 2;
+            return payload.empty() ? 0 : 1;
+        }
+        if (at + 2 < size && base[at + 1] == kMark && base[at + 2] == kEnd) {
+            // The FF is kept and the byte after it, the end's FF, dropped.
+            payload.append(base + copied, at + 1 - copied);
+            position = at + 3;
+            return 1;
+        }
+        payload.append(base + copied, at + 1 - copied);
+        copied = at + 2;
+        from = at + 2;
     }
-    return 1;
 }
