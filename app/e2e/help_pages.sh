@@ -78,6 +78,8 @@ help_button() {
 }
 # focused_on TITLE: the keyboard focus is in the window so titled.
 focused_on() { [ "$(ctl focus | cut -f1)" = "$1" ]; }
+# first_row_chosen: the focused list's first row is selected.
+first_row_chosen() { [ "$(ctl selected)" = 0 ]; }
 f1() {
     xdotool windowfocus "$(window_by_title "$1")"
     wait_for 10 "the focus in '$1'" focused_on "$1"
@@ -135,7 +137,7 @@ close_dialog 'New User'
 xdotool windowfocus "$(window_by_title Users)"
 wait_for 10 "the focus in Users" focused_on Users
 xdotool key Home
-sleep 0.3
+wait_for 10 "the first user chosen" first_row_chosen
 ctl press Users 32793 >/dev/null
 wait_for 10 "the user-properties dialog" window_exists 'User Properties'
 f1 'User Properties' users

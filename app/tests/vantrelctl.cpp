@@ -52,6 +52,7 @@
 #include "hook/vantrelhk.h"
 
 #include <windows.h>
+#include <commctrl.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -374,6 +375,22 @@ int main(int argc, char** argv)
         HWND parent = child ? GetParent(info.hwndFocus) : nullptr;
         std::printf("%s\t%d\t%s\t%d\n", title, GetDlgCtrlID(info.hwndFocus), windowClass,
                     parent != nullptr ? GetDlgCtrlID(parent) : 0);
+        return 0;
+    }
+    if (verb == "selected") {
+        // The first selected row of the list view that has the keyboard focus.
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        char windowClass[64] = {};
+        if (!GetGUIThreadInfo(0, &info) || info.hwndFocus == nullptr ||
+            !GetClassNameA(info.hwndFocus, windowClass, sizeof windowClass) ||
+            std::strcmp(windowClass, WC_LISTVIEWA) != 0)
+            return 1;
+        DWORD_PTR row = 0;
+        if (!SendMessageTimeoutA(info.hwndFocus, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED,
+                                 SMTO_ABORTIFHUNG, 5000, &row))
+            return 1;
+        std::printf("%d\n", static_cast<int>(row));
         return 0;
     }
     if (verb == "suspendui" || verb == "resumeui")

@@ -14,7 +14,20 @@ e2e_cleanup() {
 }
 trap e2e_cleanup EXIT
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# fail MESSAGE: ends the case, saying what was on the screen, so that a
+# failure seen once under load can be explained.
+fail() {
+    echo "FAIL: $*" >&2
+    if [ -n "${DISPLAY:-}" ]; then
+        local window
+        echo "visible windows, bottom to top (x y width height title):" >&2
+        for window in $(xdotool search --onlyvisible --name '' 2>/dev/null); do
+            echo "  $(xdotool getwindowgeometry --shell "$window" 2>/dev/null |
+                awk -F= '/^[XY]=|^WIDTH=|^HEIGHT=/ { printf "%s ", $2 }')$(xdotool getwindowname "$window" 2>/dev/null)" >&2
+        done
+    fi
+    exit 1
+}
 note() { echo "-- $*"; }
 
 # wait_for SECONDS DESCRIPTION COMMAND...: polls COMMAND until it succeeds.
