@@ -2,10 +2,15 @@
 # Many processes on one menu file, as a team on a file share uses it: readers
 # log in (vntool dump) over and over, two writers change their own user's
 # password about every second (vntool passwd, one native, one the Windows
-# build under Wine), and a checker runs vntool check the whole time.
+# build under Wine), and a checker runs vntool check the whole time. Under
+# Wine the program itself logs in over and over too (loginloop.exe, its real
+# worker thread), and the designer is a third writer (designersaver.exe:
+# the real designer window renames one item "Saved N" and saves, about once
+# a second, as a user would).
 #
-# It holds when no check ever fails, no read fails or reads wrong content,
-# every save reported as done is in the file at the end, and no save fails.
+# It holds when no check ever fails, no read or program login fails or reads
+# wrong content, every save reported as done is in the file at the end, and
+# no save fails.
 # It builds nothing: it takes the binaries of an existing output tree.
 #
 #   tests/stress/sharedfile.sh [--short]
@@ -16,6 +21,8 @@
 #                    Windows tool from VANTREL_OUT/win64, Wine prefix in
 #                    VANTREL_OUT/build/win64
 #   VNTOOL_NATIVE, VNTOOL_WINDOWS   the two programs, to name them directly
+#   VANTREL_BIN      the Windows build's test programs, loginloop.exe and
+#                    designersaver.exe (default: VANTREL_OUT/build/win64/bin)
 #   STRESS_SECONDS   length of the run (default 60; --short: 10)
 #   STRESS_READERS   native readers (default 46; --short: 8)
 #   STRESS_WINE_READERS  readers of the Windows build (default 4; --short: 2)
@@ -47,8 +54,14 @@ if [ -z "$native" ]; then
 fi
 [ -n "$native" ] && [ -x "$native" ] || { echo "sharedfile: no native vntool under $out (build-linux first)" >&2; exit 2; }
 windows=${VNTOOL_WINDOWS:-$out/win64/vntool.exe}
+testbin=${VANTREL_BIN:-$out/build/win64/bin}
+loginloop=$testbin/loginloop.exe
+designersaver=$testbin/designersaver.exe
 if [ "$use_wine" = 1 ]; then
     [ -f "$windows" ] || { echo "sharedfile: no $windows (build-win64 first, or STRESS_WINE=0)" >&2; exit 2; }
+    for program in "$loginloop" "$designersaver"; do
+        [ -f "$program" ] || { echo "sharedfile: no $program (build-win64 first, or STRESS_WINE=0)" >&2; exit 2; }
+    done
     command -v wine >/dev/null || { echo "sharedfile: wine is not installed (or STRESS_WINE=0)" >&2; exit 2; }
     # Wine needs a prefix and a display: run inside a session of our own.
     if [ -z "${VANTREL_WINE_SESSION:-}" ]; then
@@ -77,15 +90,18 @@ wfile="Z:$file"
 now_us() { local t=${EPOCHREALTIME/./}; echo $((10#$t)); }
 
 # --- the menu file: a team menu of some size, so that a save takes a while,
-# and three more menus that must all survive every save.
+# and three more menus that must all survive every save. Under Wine the team
+# menu also has the designer's user and, in a submenu, the item it renames.
+item_key=k3y
 {
-    echo '{ "itemKey": "k3y", "menus": ['
+    echo "{ \"itemKey\": \"$item_key\", \"menus\": ["
     for m in Team Sales Office Archive; do
         [ $m = Team ] || echo ','
         echo "{ \"name\": \"$m\", \"users\": ["
         echo '  { "name": "admin", "password": "boss", "rights": "rw" },'
         echo '  { "name": "reader", "password": "read", "rights": "r" },'
         echo '  { "name": "writer1", "password": "0", "rights": "rw" },'
+        [ $m = Team ] && [ "$use_wine" = 1 ] && echo '  { "name": "writer3", "password": "3", "rights": "rw" },'
         echo '  { "name": "writer2", "password": "0", "rights": "rw" }'
         echo '], "items": ['
         for i in $(seq 1 150); do
@@ -93,6 +109,8 @@ now_us() { local t=${EPOCHREALTIME/./}; echo $((10#$t)); }
             echo "{ \"caption\": \"$m item $i\", \"target\": \"C:\\\\Programs\\\\tool$i.exe\","
             echo "  \"note\": \"a note long enough to give the record some weight, number $i\" }"
         done
+        [ $m = Team ] && [ "$use_wine" = 1 ] &&
+            echo ', { "caption": "Designer", "submenu": [ { "caption": "Designer item" } ] }'
         echo ', { "caption": "Last item" } ] }'
     done
     echo '] }'
@@ -132,9 +150,6 @@ time.sleep(3)
         problem "a Windows login did not wait for a native holder (exit $rc after $waited ms: ${output:0:100}; $(cat "$work/hold.log"))"
     fi
 fi
-
-start_us=$(now_us)
-deadline_us=$((start_us + seconds * 1000000))
 
 # reader SIDE LOG: logs in as "reader" until the deadline; one line a read:
 # "<end us> <duration us> ok" or "... fail <reason>".
@@ -189,6 +204,39 @@ writer() {
     done >"$log"
 }
 
+# program_logins LOG: the Windows program's own login (loginloop.exe) as
+# "reader", for the run's length from its own start; its lines "<duration
+# us> ok" or "... fail <reason>" are stamped with their end here, as the
+# readers' are.
+program_logins() {
+    local log=$1 line
+    timeout $((seconds + 120)) wine "$loginloop" "$wfile" Team reader read "$seconds" "$item_key" \
+        </dev/null 2>"$log.err" | while IFS= read -r line; do
+        echo "$(now_us) ${line%$'\r'}"
+    done >"$log"
+}
+
+# designer_saves LOG: the designer (designersaver.exe) as "writer3" renames
+# its item "Saved N" and saves about once a second, for the run's length
+# from its own start; one line an attempt: "<duration us> saved N" or
+# "<duration us> failed N <reason>".
+designer_saves() {
+    local log=$1 line
+    timeout $((seconds + 120)) wine "$designersaver" "$wfile" Team writer3 3 "$seconds" "$item_key" \
+        </dev/null 2>"$log.err" | while IFS= read -r line; do
+        echo "${line%$'\r'}"
+    done >"$log"
+}
+
+# wait_started LOG...: until each LOG has a line (its program is up and
+# working), at most two minutes.
+wait_started() {
+    local log waited=0
+    for log in "$@"; do
+        while [ ! -s "$log" ] && [ $waited -lt 1200 ]; do sleep 0.1; waited=$((waited + 1)); done
+    done
+}
+
 # checker LOG: vntool check until the deadline; "<rc> <output>" a check.
 checker() {
     local log=$1 output rc
@@ -200,7 +248,18 @@ checker() {
 }
 
 echo "sharedfile: ${seconds} s on a menu file of $size bytes (4 menus); $readers native readers," \
-    "$wine_readers Windows readers under Wine, writers: native$([ "$use_wine" = 1 ] && echo ' and Windows under Wine'), one checker"
+    "$wine_readers Windows readers under Wine$([ "$use_wine" = 1 ] && echo ' and the program logging in'), writers:" \
+    "native$([ "$use_wine" = 1 ] && echo ', Windows and the designer under Wine'), one checker"
+# The program and the designer first: their Wine start-up takes seconds
+# under load, and they run their time from when they are up, so that they
+# overlap the other writers and the readers for the whole run.
+if [ "$use_wine" = 1 ]; then
+    program_logins "$work/program-logins.log" & pids+=($!)
+    designer_saves "$work/write-designer.log" & pids+=($!)
+    wait_started "$work/program-logins.log" "$work/write-designer.log"
+fi
+start_us=$(now_us)
+deadline_us=$((start_us + seconds * 1000000))
 for i in $(seq 1 "$readers"); do reader native "$work/read-native-$i.log" & pids+=($!); done
 for i in $(seq 1 "$wine_readers"); do reader wine "$work/read-wine-$i.log" & pids+=($!); done
 writer native writer1 "$work/write-native.log" & pids+=($!)
@@ -254,6 +313,21 @@ echo "read time: native median $native_med ms, worst $native_worst ms; Windows m
 [ "$native_n" -gt 0 ] || problem "no native read was done"
 [ "$wine_readers" = 0 ] || [ "$wine_n" -gt 0 ] || problem "no Windows read was done"
 
+# The program's own logins: every one must have logged in to the whole menu.
+if [ "$use_wine" = 1 ]; then
+    read -r login_n login_f login_med login_worst < <(read_figures "$work/program-logins.log")
+    echo "program logins (Vantrel's worker under Wine): $login_n done, $login_f failed;" \
+        "login time median $login_med ms, worst $login_worst ms"
+    if [ "$login_f" != 0 ]; then
+        awk '$3 != "ok" { $1 = ""; $2 = ""; $3 = ""; print }' "$work/program-logins.log" | sed 's/^ *//' |
+            sort | uniq -c | sort -rn | head -n 10
+        problem "$login_f program logins failed"
+    fi
+    if [ "$login_n" = 0 ]; then
+        problem "the program never logged in: $(head -c 300 "$work/program-logins.log.err")"
+    fi
+fi
+
 checks=$(wc -l <"$work/check.log")
 checks_failed=$(awk '$1 != 0' "$work/check.log" | wc -l)
 echo "checks done: $checks, failed: $checks_failed"
@@ -283,6 +357,24 @@ for side in "${writers[@]}"; do
     [ "${saves_done[$side]}" -gt 0 ] || problem "the $side writer saved nothing"
 done
 
+# The designer's saves: none may fail, and its last one must be the caption
+# in the file at the end.
+if [ "$use_wine" = 1 ]; then
+    log=$work/write-designer.log
+    designer_done=$(awk '$2 == "saved"' "$log" | wc -l)
+    designer_failed=$(awk '$2 != "saved"' "$log" | wc -l)
+    designer_last=$(awk '$2 == "saved" { n = $3 } END { print n + 0 }' "$log")
+    designer_med=$(awk '{ print $1 / 1000 }' "$log" | sort -g | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] + 0 }')
+    designer_worst=$(awk '{ print $1 / 1000 }' "$log" | sort -g | tail -n 1)
+    echo "saves by the designer: $designer_done done, $designer_failed failed, last saved $designer_last;" \
+        "save time median $designer_med ms, worst ${designer_worst:-0} ms"
+    if [ "$designer_failed" != 0 ]; then
+        awk '$2 != "saved" { $1 = ""; $2 = ""; $3 = ""; print }' "$log" | sed 's/^ *//' | sort | uniq -c | head -n 5
+        problem "$designer_failed saves of the designer failed"
+    fi
+    [ "$designer_done" -gt 0 ] || problem "the designer saved nothing: $(head -c 300 "$log.err")"
+fi
+
 # The file at the end: sound, every menu and user still there, each
 # writer's last saved password in force, no side file left behind.
 final_check=$("$native" check "$file" 2>&1) || problem "the final file is not sound: $final_check"
@@ -297,6 +389,11 @@ done
 if [ "$use_wine" = 1 ]; then
     wine "$windows" dump "$wfile" --menu Team --user writer1 --password "${last_saved[native]}" >/dev/null 2>&1 </dev/null ||
         problem "the Windows build does not read the native writer's last save"
+fi
+if [ "$use_wine" = 1 ] && [ "$designer_done" -gt 0 ]; then
+    caption=$("$native" dump "$file" --menu Team --user reader --password read 2>&1 | grep -o '"caption": "Saved [0-9]*"')
+    [ "$caption" = "\"caption\": \"Saved $designer_last\"" ] ||
+        problem "the designer's last save (Saved $designer_last) is not in the file: ${caption:-no saved caption}"
 fi
 [ ! -e "$file.~save" ] || problem "a side file was left behind"
 echo "final file: $final_check"
@@ -316,6 +413,14 @@ for side in "${writers[@]}"; do
     echo "BENCH|$section|saves done, $side writer (vntool passwd about once a second)|${saves_done[$side]}|${saves_done[$side]}|count|all $attempts attempts"
     echo "BENCH|$section|save time, $side writer|${save_med[$side]}|${save_worst[$side]}|ms|-"
 done
+if [ "$use_wine" = 1 ]; then
+    echo "BENCH|$section|program logins done, Vantrel's worker under Wine|$login_n|$login_n|count|-"
+    echo "BENCH|$section|program logins failed|$login_f|$login_f|count|0"
+    echo "BENCH|$section|program login time, Vantrel's worker under Wine|$login_med|$login_worst|ms|-"
+    echo "BENCH|$section|saves done, designer (its Save command about once a second)|$designer_done|$designer_done|count|all $((designer_done + designer_failed)) attempts"
+    echo "BENCH|$section|designer saves failed|$designer_failed|$designer_failed|count|0"
+    echo "BENCH|$section|save time, designer|$designer_med|${designer_worst:-0}|ms|-"
+fi
 
 if [ $ok = 1 ]; then echo "sharedfile: every goal held"; exit 0; fi
 echo "sharedfile: FAILED"
