@@ -91,12 +91,38 @@ Result RunTool(const std::vector<std::string>& args)
         CloseHandle(readEnd);
         return result;
     }
-    char buffer[4096];
-    DWORD n;
-    while (ReadFile(readEnd, buffer, sizeof buffer, &n, nullptr) && n > 0) result.output.append(buffer, n);
+    // The output is read until the tool has ended, not until the pipe
+    // closes: under Wine another process (the console's host) still holds
+    // the pipe when the tool has ended, and waiting for the pipe would wait
+    // on that process too. A tool that does not end within two minutes is
+    // ended, and the output says so.
+    const ULONGLONG deadline = GetTickCount64() + 120000;
+    bool ended = false;
+    for (;;) {
+        char buffer[4096];
+        DWORD available = 0;
+        DWORD n = 0;
+        if (!PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr)) break;  // every writer is gone
+        if (available > 0) {
+            if (!ReadFile(readEnd, buffer, std::min<DWORD>(available, sizeof buffer), &n, nullptr) || n == 0) break;
+            result.output.append(buffer, n);
+            continue;
+        }
+        if (ended) break;
+        if (WaitForSingleObject(process.hProcess, 10) == WAIT_OBJECT_0) {
+            ended = true;  // one more look takes what it wrote last
+            continue;
+        }
+        if (GetTickCount64() > deadline) {
+            result.output += "\n[vntool.exe had not ended after 120 s]";
+            TerminateProcess(process.hProcess, 255);
+            WaitForSingleObject(process.hProcess, 5000);
+            break;
+        }
+    }
     CloseHandle(readEnd);
     DWORD code;
-    if (WaitForSingleObject(process.hProcess, INFINITE) == WAIT_OBJECT_0 && GetExitCodeProcess(process.hProcess, &code))
+    if (WaitForSingleObject(process.hProcess, 5000) == WAIT_OBJECT_0 && GetExitCodeProcess(process.hProcess, &code))
         result.status = static_cast<int>(code);
     CloseHandle(process.hProcess);
     CloseHandle(process.hThread);
