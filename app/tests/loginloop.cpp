@@ -7,6 +7,7 @@
 // then waits until the worker is ready again. One line a login, flushed at
 // once: "<duration us> ok" or "<duration us> fail <reason>".
 #include "app/tests/enginetestkit.h"
+#include "ahcommon/tests/testwait.h"
 #include "lang/resource.h"
 
 #include <cstdio>
@@ -21,11 +22,7 @@ const DWORD kLoginTimeoutMs = 10000;
 
 double Microseconds()
 {
-    LARGE_INTEGER count;
-    LARGE_INTEGER frequency;
-    QueryPerformanceCounter(&count);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(count.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
+    return NowMs() * 1000.0;
 }
 
 bool HasCaption(const CMenuList* list, const std::string& caption)

@@ -11,6 +11,7 @@
 // attempt, flushed at once: "<duration us> saved N" or "<duration us>
 // failed N <reason>", the reason "conflict" or "message <string id>".
 #include "ahcommon/ahsystem.h"
+#include "ahcommon/tests/testwait.h"
 #include "designer/designerdlg.h"
 #include "framework/controls.h"
 #include "framework/winapp.h"
@@ -36,11 +37,7 @@ const double kRoundUs = 1e6;
 
 double Microseconds()
 {
-    LARGE_INTEGER count;
-    LARGE_INTEGER frequency;
-    QueryPerformanceCounter(&count);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(count.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
+    return NowMs() * 1000.0;
 }
 
 // Records the messages and reloads; every question gets No.
