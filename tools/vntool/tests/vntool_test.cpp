@@ -98,32 +98,41 @@ Result RunTool(const std::vector<std::string>& args)
     // ended, and the output says so.
     const ULONGLONG deadline = GetTickCount64() + 120000;
     bool ended = false;
-    for (;;) {
+    int peekFailures = 0;
+    DWORD peekError = 0;
+    while (GetTickCount64() < deadline) {
         char buffer[4096];
         DWORD available = 0;
         DWORD n = 0;
-        if (!PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr)) break;  // every writer is gone
+        if (!PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr)) {
+            peekError = GetLastError();
+            if (peekError == ERROR_BROKEN_PIPE) break;  // every writer is gone: the tool is ending
+            ++peekFailures;
+            available = 0;
+        }
         if (available > 0) {
             if (!ReadFile(readEnd, buffer, std::min<DWORD>(available, sizeof buffer), &n, nullptr) || n == 0) break;
             result.output.append(buffer, n);
             continue;
         }
         if (ended) break;
-        if (WaitForSingleObject(process.hProcess, 10) == WAIT_OBJECT_0) {
-            ended = true;  // one more look takes what it wrote last
-            continue;
-        }
-        if (GetTickCount64() > deadline) {
-            result.output += "\n[vntool.exe had not ended after 120 s]";
-            TerminateProcess(process.hProcess, 255);
-            WaitForSingleObject(process.hProcess, 5000);
-            break;
-        }
+        // Once it has ended, one more look takes what it wrote last.
+        ended = WaitForSingleObject(process.hProcess, 10) == WAIT_OBJECT_0;
     }
     CloseHandle(readEnd);
+    if (peekFailures > 0)
+        result.output += "\n[looking into the pipe failed " + std::to_string(peekFailures) + " times, last with error " +
+                         std::to_string(peekError) + "]";
+    const ULONGLONG now = GetTickCount64();
+    const DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
     DWORD code;
-    if (WaitForSingleObject(process.hProcess, 5000) == WAIT_OBJECT_0 && GetExitCodeProcess(process.hProcess, &code))
+    if (WaitForSingleObject(process.hProcess, left) != WAIT_OBJECT_0) {
+        result.output += "\n[vntool.exe had not ended after 120 s]";
+        TerminateProcess(process.hProcess, 255);
+        WaitForSingleObject(process.hProcess, 5000);
+    } else if (GetExitCodeProcess(process.hProcess, &code)) {
         result.status = static_cast<int>(code);
+    }
     CloseHandle(process.hProcess);
     CloseHandle(process.hThread);
     // Text-mode output ends its lines with CR LF; JSON escapes any CR of its own.
