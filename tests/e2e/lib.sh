@@ -29,6 +29,16 @@ fail() {
     exit 1
 }
 note() { echo "-- $*"; }
+# A command that fails outside a check ends the case too; say which one, so
+# that such an end is never silent. Failures inside command substitutions
+# stay theirs to handle, as they were without the trap.
+failed_command() {
+    local status=$1 line=$2 command=$3
+    [ "$BASHPID" = "$$" ] || return 0
+    fail "line $line of $(basename "$0"): '$command' exited $status"
+}
+set -E
+trap 'failed_command $? $LINENO "$BASH_COMMAND"' ERR
 
 # wait_for SECONDS DESCRIPTION COMMAND...: polls COMMAND until it succeeds.
 wait_for() {
