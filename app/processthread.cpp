@@ -66,6 +66,9 @@ CProcessThread::CProcessThread()
 
 CProcessThread::~CProcessThread()
 {
+    // A worker still running uses what is freed below, and only a message
+    // wakes it: the base class's stop, a bare event, would wait for it forever.
+    stop();
     releaseMenuWindows();
     DiscardTree();
     if (m_menusClosedEvent != nullptr) CloseHandle(m_menusClosedEvent);

@@ -75,6 +75,30 @@ TEST(ProcessThread, StartsTakesHookEventsClosesMenusAndStops)
     UninitializeTimer();
 }
 
+TEST(ProcessThread, AWorkerDestroyedWhileRunningStopsBeforeItsMenusAndTreeGo)
+{
+    InitializeTimer();
+    Owner owner;
+    auto* worker = new CProcessThread;
+    worker->setOwner(&owner);
+    ASSERT_EQ(worker->Open(), 1);
+    worker->WaitRunning();
+    ASSERT_EQ(worker->GetRunning(), 1);
+    const DWORD workerThread = worker->threadId();
+    std::atomic<bool> destroyed{false};
+    std::thread destroyer([&] {
+        delete worker;
+        destroyed = true;
+    });
+    const DWORD start = GetTickCount();
+    while (!destroyed && GetTickCount() - start < 10000) Sleep(5);
+    EXPECT_TRUE(destroyed.load()) << "the destructor waited for a worker nobody had woken";
+    // Only so that a failing run ends: the worker is woken by hand.
+    if (!destroyed) PostThreadMessageA(workerThread, WM_QUIT, 0, 0);
+    destroyer.join();
+    UninitializeTimer();
+}
+
 TEST(ProcessThread, RefusesToStartWithoutAnOwner)
 {
     CProcessThread worker;
@@ -256,7 +280,7 @@ TEST(ProcessThread, RightClickShowsTheRootAgainstThePopupAndALeftPressElsewhereC
                                  120, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(popup, nullptr);
     owner.queue.enqueue(Mouse(WM_MOUSEMOVE, popup, 210, 160));
-    ASSERT_TRUE(WaitUntil([] { return VisibleRootMenu() != nullptr; }));
+    ASSERT_TRUE(WaitHandlingMessages([] { return VisibleRootMenu() != nullptr; }));
     RECT menu, popupRect;
     ASSERT_TRUE(GetWindowRect(VisibleRootMenu(), &menu));
     ASSERT_TRUE(GetWindowRect(popup, &popupRect));
@@ -271,7 +295,7 @@ TEST(ProcessThread, RightClickShowsTheRootAgainstThePopupAndALeftPressElsewhereC
     ASSERT_TRUE(WaitForEvents(worker, taken + 1));
     EXPECT_NE(VisibleRootMenu(), nullptr);
     owner.queue.enqueue(Mouse(WM_LBUTTONDOWN, program, 120, 280));
-    EXPECT_TRUE(WaitUntil([] { return VisibleRootMenu() == nullptr; }));
+    EXPECT_TRUE(WaitHandlingMessages([] { return VisibleRootMenu() == nullptr; }));
 
     worker.Close();
     DestroyWindow(popup);
@@ -308,7 +332,7 @@ TEST(ProcessThread, APopupMenuThatShowsOpensTheRootWithoutAMouseReport)
     Sleep(50);
     EXPECT_EQ(VisibleRootMenu(), nullptr) << "the pop-up is not on screen yet";
     ShowWindow(popup, SW_SHOWNOACTIVATE);
-    ASSERT_TRUE(WaitUntil([] { return VisibleRootMenu() != nullptr; }));
+    ASSERT_TRUE(WaitHandlingMessages([] { return VisibleRootMenu() != nullptr; }));
     EXPECT_EQ(worker.eventsTaken(), 0u);
     EXPECT_EQ(worker.popupsStarted(), 1u);
     // Placed as for a click at the pop-up's top: above it, where there is room.

@@ -34,3 +34,18 @@ bool WaitUntil(Condition done)
     while (!done() && GetTickCount() - start < 10000) Sleep(1);
     return done();
 }
+
+// As WaitUntil, handling this thread's messages between looks: a waiting
+// thread that owns windows must, or a change the worker makes to its own
+// windows (showing, hiding, activation) that sends to them waits for it.
+template <typename Condition>
+bool WaitHandlingMessages(Condition done)
+{
+    const DWORD start = GetTickCount();
+    MSG msg;
+    while (!done() && GetTickCount() - start < 10000) {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+    }
+    return done();
+}
