@@ -578,8 +578,12 @@ TEST_F(HookLibraryTest, CallbackCostOverManyMoves)
     constexpr int kMoves = 300;
     for (int i = 0; i < kMoves; ++i)
         MoveTo({clientCentre.x - 150 + i, clientCentre.y + (i % 7)});
-    const POINT last{clientCentre.x - 150 + kMoves - 1, clientCentre.y + (kMoves - 1) % 7};
-    ASSERT_TRUE(WaitForRecord(receiver, 0x200, last, before, 30000).has_value());
+    // Every move's record reaches the receiver, or is counted as not taken in
+    // time (this thread, the receiver, is slow on a busy machine, and the last
+    // move's record may be one of those): none is lost unseen.
+    const auto accounted = [&] { return receiver.Count() - before + lib.Statistics().failed; };
+    ASSERT_TRUE(PumpUntil([&] { return accounted() >= static_cast<size_t>(kMoves); }, 30000))
+        << "of " << kMoves << " moves, " << accounted() << " arrived or were counted as not taken in time";
 
     const HookStatistics& stats = lib.Statistics();
     std::vector<DWORD> ns(stats.recentCallbackNs, stats.recentCallbackNs + stats.recentCount);
@@ -592,10 +596,6 @@ TEST_F(HookLibraryTest, CallbackCostOverManyMoves)
                 static_cast<unsigned long>(stats.failed), static_cast<unsigned long>(stats.dropped));
     EXPECT_LT(medianUs, 1000.0);
     EXPECT_EQ(stats.dropped, 0u);
-    // Every move's record reached the receiver, or was counted as not taken
-    // in time (this thread, the receiver, is slow on a busy machine): none
-    // was lost unseen.
-    EXPECT_GE(receiver.Count() - before + stats.failed, static_cast<size_t>(kMoves)) << stats.failed << " not taken";
 }
 
 }  // namespace
