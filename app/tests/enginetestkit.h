@@ -1,10 +1,10 @@
 // What the tests of the worker's login and start-up share: the English
 // language library as the program would load it, the two-user "Office" menu
-// file, a frame that records what the worker tells it, and a message pump
-// that waits for a condition.
+// file, and a frame that records what the worker tells it.
 #pragma once
 
 #include "app/hookqueue.h"
+#include "app/tests/workertestkit.h"
 #include "app/processthread.h"
 #include "app/vantrelapp.h"
 #include "accounts/accountfile.h"
@@ -96,19 +96,3 @@ protected:
     }
 };
 
-// Handles this thread's messages until `done` holds or `milliseconds` pass;
-// what the worker posted before it was done is handled too.
-template <typename Condition>
-bool PumpUntil(Condition done, DWORD milliseconds = 10000)
-{
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > milliseconds) return false;
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        Sleep(5);
-    }
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    return true;
-}

@@ -163,14 +163,14 @@ TEST(EngineTiming, HookReportToWorkerAndPopupToRootShown)
                                          200, 150 + run % 5, 160, 120, nullptr, nullptr, nullptr, nullptr);
             ASSERT_NE(popup, nullptr);
             owner.post(Mouse(WM_MOUSEMOVE, popup, 210, 160));
-            ASSERT_TRUE(WaitHandlingMessages([] { return VisibleRootMenu() != nullptr; }));
+            ASSERT_TRUE(PumpUntil([] { return VisibleRootMenu() != nullptr; }));
             shows.push_back(static_cast<double>(worker.lastShowMicroseconds()));
             const unsigned taken = worker.eventsTaken();
             const unsigned popups = worker.popupsStarted();
             owner.post(Mouse(WM_LBUTTONDOWN, program, 120, 280));
             // What the worker did meanwhile tells a worker that never took the
             // press from one that opened the menus again after it.
-            ASSERT_TRUE(WaitHandlingMessages([] { return VisibleRootMenu() == nullptr; }))
+            ASSERT_TRUE(PumpUntil([] { return VisibleRootMenu() == nullptr; }))
                 << "round " << run << ": reports taken since the press " << worker.eventsTaken() - taken
                 << ", still queued " << owner.queue.pendingCount() << ", pop-up starts routed "
                 << worker.popupsStarted() - popups;

@@ -280,7 +280,7 @@ TEST(ProcessThread, RightClickShowsTheRootAgainstThePopupAndALeftPressElsewhereC
                                  120, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(popup, nullptr);
     owner.queue.enqueue(Mouse(WM_MOUSEMOVE, popup, 210, 160));
-    ASSERT_TRUE(WaitHandlingMessages([] { return VisibleRootMenu() != nullptr; }));
+    ASSERT_TRUE(PumpUntil([] { return VisibleRootMenu() != nullptr; }));
     RECT menu, popupRect;
     ASSERT_TRUE(GetWindowRect(VisibleRootMenu(), &menu));
     ASSERT_TRUE(GetWindowRect(popup, &popupRect));
@@ -295,7 +295,7 @@ TEST(ProcessThread, RightClickShowsTheRootAgainstThePopupAndALeftPressElsewhereC
     ASSERT_TRUE(WaitForEvents(worker, taken + 1));
     EXPECT_NE(VisibleRootMenu(), nullptr);
     owner.queue.enqueue(Mouse(WM_LBUTTONDOWN, program, 120, 280));
-    EXPECT_TRUE(WaitHandlingMessages([] { return VisibleRootMenu() == nullptr; }));
+    EXPECT_TRUE(PumpUntil([] { return VisibleRootMenu() == nullptr; }));
 
     worker.Close();
     DestroyWindow(popup);
@@ -332,7 +332,7 @@ TEST(ProcessThread, APopupMenuThatShowsOpensTheRootWithoutAMouseReport)
     Sleep(50);
     EXPECT_EQ(VisibleRootMenu(), nullptr) << "the pop-up is not on screen yet";
     ShowWindow(popup, SW_SHOWNOACTIVATE);
-    ASSERT_TRUE(WaitHandlingMessages([] { return VisibleRootMenu() != nullptr; }));
+    ASSERT_TRUE(PumpUntil([] { return VisibleRootMenu() != nullptr; }));
     EXPECT_EQ(worker.eventsTaken(), 0u);
     EXPECT_EQ(worker.popupsStarted(), 1u);
     // Placed as for a click at the pop-up's top: above it, where there is room.
@@ -443,20 +443,6 @@ protected:
         return CWnd::OnMessage(message, wParam, lParam);
     }
 };
-
-// Handles this thread's messages until `done` holds; its last answer.
-template <typename Condition>
-bool PumpUntil(Condition done)
-{
-    const DWORD start = GetTickCount();
-    MSG msg;
-    while (!done() && GetTickCount() - start < 10000) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        Sleep(2);
-    }
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    return done();
-}
 
 // A menu "Office" for the user writer/w1 whose two items open "first.exe" and
 // "second.exe".

@@ -1,5 +1,5 @@
 // What the worker thread's tests share: hook reports made by hand, the root
-// menu as the screen shows it, and waiting for the worker.
+// menu as the screen shows it, and waiting for a condition while handling messages.
 #pragma once
 
 #include "app/hookevent.h"
@@ -35,17 +35,20 @@ bool WaitUntil(Condition done)
     return done();
 }
 
-// As WaitUntil, handling this thread's messages between looks: a waiting
-// thread that owns windows must, or a change the worker makes to its own
-// windows (showing, hiding, activation) that sends to them waits for it.
+// Handles this thread's messages until `done` holds or `milliseconds` pass;
+// what the worker posted before it was done is handled too. A waiting thread
+// that owns windows must handle its messages, or a change the worker makes
+// to its own windows (showing, hiding, activation) that sends to them waits.
 template <typename Condition>
-bool WaitHandlingMessages(Condition done)
+bool PumpUntil(Condition done, DWORD milliseconds = 10000)
 {
     const DWORD start = GetTickCount();
     MSG msg;
-    while (!done() && GetTickCount() - start < 10000) {
+    while (!done()) {
+        if (GetTickCount() - start > milliseconds) return false;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
     }
-    return done();
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    return true;
 }
