@@ -90,9 +90,7 @@ TEST(ProcessThread, AWorkerDestroyedWhileRunningStopsBeforeItsMenusAndTreeGo)
         delete worker;
         destroyed = true;
     });
-    const DWORD start = GetTickCount();
-    while (!destroyed && GetTickCount() - start < 10000) Sleep(5);
-    EXPECT_TRUE(destroyed.load()) << "the destructor waited for a worker nobody had woken";
+    EXPECT_TRUE(WaitUntil([&] { return destroyed.load(); })) << "the destructor waited for a worker nobody had woken";
     // Only so that a failing run ends: the worker is woken by hand.
     if (!destroyed) PostThreadMessageA(workerThread, WM_QUIT, 0, 0);
     destroyer.join();
