@@ -354,7 +354,13 @@ bool CAccountFile::ParseContent(const std::string& content, CDesCipher& cipher,
             p = content.size();
             continue;
         }
-        if (p < end + 2) p = end + 2;
+        // An end already in the window is taken now. A later one is taken at
+        // the first byte that brings it in while the window, now beginning at
+        // the start, is longer than four bytes: an empty packet is only four,
+        // so a file that ends with one found this way leaves it untaken.
+        const auto taken = end + 2 <= p ? p : std::max(end + 2, a + 5);
+        if (taken > content.size()) break;
+        p = taken;
         payload.clear();
         AppendUnescaped(payload, content, a + 2, end);
         a = end + 2;

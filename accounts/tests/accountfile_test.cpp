@@ -402,6 +402,12 @@ TEST(AccountFileTest, ReaderAgreesWithTheByteAtATimeRules)
 {
     const std::string good = SampleContent();
     for (std::size_t n = 0; n <= good.size(); ++n) ExpectSameAsModel(good.substr(0, n), "cut at " + std::to_string(n));
+    // An empty packet is four bytes: the rules take it only once a fifth
+    // byte has come after its start, so never as the last bytes of a file.
+    for (const char* stray : {"", "x", "xx", "xxx", "xxxx"}) {
+        ExpectSameAsModel(good + stray + Packet(""), std::string("an empty packet at the end after '") + stray + "'");
+        ExpectSameAsModel(good + stray + Packet("") + good, std::string("an empty packet inside after '") + stray + "'");
+    }
     std::mt19937 random(4);
     for (std::size_t i = 0; i < good.size(); ++i) {
         std::string damaged = good;
