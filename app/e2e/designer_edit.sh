@@ -93,8 +93,7 @@ move_to_item 2 2 2
 move_to_item 2 3 3
 [ -n "${E2E_SHOTS:-}" ] && shot_of "$E2E_SHOTS/designer-drag.png" "$designer_window"
 xdotool mouseup 1
-sleep 0.5
-title_has_asterisk || fail "no asterisk after a move: $(ctl title "$DESIGNER")"
+wait_for 10 "the asterisk after a move" title_has_asterisk
 
 # Beta dragged over Folder, which opens its panel, and onto Inner's lower half.
 press_item 2 0

@@ -34,9 +34,12 @@ item_point() {
     [ -n "$t" ] || fail "no panel $1"
     echo "$((l + 30)) $((t + 3 + $2 * item_height + ${3:-2} * item_height / 4))"
 }
+# The pause after the click outlasts the system's double-click time (500 ms),
+# so that the next click or press on the same spot is not taken as a double
+# click, which opens the item's properties.
 click_item() {
     local x y
     read -r x y <<<"$(item_point "$1" "$2")"
     xdotool mousemove "$x" "$y" click 1
-    sleep 0.3
+    sleep 0.6
 }

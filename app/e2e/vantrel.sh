@@ -49,9 +49,26 @@ setting() {
         awk -v name="$1" '$1 == name {print $3}'
 }
 
+# program_count N: exactly N Vantrel.exe processes run in this Wine session.
+program_count() {
+    [ "$(ctl procs Vantrel.exe)" = "$1" ]
+}
+
 # no_program_left: no Vantrel.exe process remains in this Wine session.
+# Waits up to 5 s, because Wine's server drops an ended process only when
+# it notices the process's connection close, which can come after the Linux
+# process is gone; a process that really stays still fails the check, and
+# the Linux processes of that name are listed, to tell the two apart.
 no_program_left() {
-    [ "$(ctl procs Vantrel.exe)" = 0 ]
+    local deadline=$((SECONDS + 5))
+    until program_count 0; do
+        if [ $SECONDS -ge $deadline ]; then
+            echo "Linux processes named Vantrel.exe (pid, state, age, command):" >&2
+            ps -eo pid=,stat=,etime=,args= | grep -i '[v]antrel\.exe' >&2 || echo "  none" >&2
+            return 1
+        fi
+        sleep 0.1
+    done
 }
 
 # shot_of FILE WINDOW...: a picture of the display cropped to the smallest
