@@ -73,11 +73,13 @@ screenshot() {
 }
 
 # click_tray_icon BUTTON: clicks the first icon in Wine's own tray window
-# (what a display without a desktop shows) with mouse button BUTTON.
+# (what a display without a desktop shows) with mouse button BUTTON. The
+# window comes with the first icon, which a program may add after it has
+# already shown a message, so it is waited for.
 click_tray_icon() {
     local win height
-    win=$(xdotool search --name '^Wine System Tray$' 2>/dev/null | head -n 1)
-    [ -n "$win" ] || fail "no Wine System Tray window"
+    wait_for 30 "the Wine System Tray window" window_exists 'Wine System Tray'
+    win=$(window_by_title 'Wine System Tray')
     height=$(xdotool getwindowgeometry "$win" | awk '/Geometry/ {split($2, a, "x"); print a[2]}')
     xdotool mousemove --window "$win" 12 $((height - 12)) click "$1"
 }
