@@ -663,6 +663,17 @@ void CProcessThread::settle(HWND window, int messages)
         DWORD_PTR result = 0;
         if (!SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &result)) return;
     }
+    // The count runs ahead when the target handles several questions before
+    // it takes its next posted message (a program that pumps sent messages
+    // while busy). The system makes a paint only once no posted message is
+    // left, so once a pixel invalidated now has been painted, the key and
+    // the character it made have been taken. A window that never paints
+    // (hidden, or not validating) is given up on.
+    if (!IsWindowVisible(window)) return;
+    RECT pixel = {0, 0, 1, 1};
+    if (!InvalidateRect(window, &pixel, FALSE)) return;
+    const DWORD start = GetTickCount();
+    while (GetUpdateRect(window, nullptr, FALSE) && GetTickCount() - start < 200) Sleep(1);
 }
 
 int CProcessThread::CheckKillEvent()

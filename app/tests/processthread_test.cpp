@@ -580,7 +580,7 @@ TEST(ProcessThread, TypesALongTextInOrderWhileAnotherThreadSendsToTheTarget)
     std::atomic<HWND> edit{nullptr};
     std::atomic<DWORD> targetThread{0};
     std::thread target([&] {
-        HWND window = CreateWindowExA(0, "EDIT", "", WS_POPUP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, 0, 0,
+        HWND window = CreateWindowExA(0, "EDIT", "", WS_POPUP | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, 0, 0,
                                       400, 300, nullptr, nullptr, nullptr, nullptr);
         MSG msg;
         PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
@@ -589,6 +589,13 @@ TEST(ProcessThread, TypesALongTextInOrderWhileAnotherThreadSendsToTheTarget)
         while (window != nullptr && GetMessageA(&msg, nullptr, 0, 0) > 0) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
+            // As a program busy between its messages does, it handles the
+            // messages sent to it several times before it takes the next
+            // posted one.
+            for (int i = 0; i < 3; ++i) {
+                Sleep(2);
+                PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+            }
         }
         if (window != nullptr) DestroyWindow(window);
     });
