@@ -31,9 +31,12 @@ reset_settings() {
     wine reg delete "$SETTINGS_KEY" /f </dev/null >/dev/null 2>&1 || true
 }
 
-# regset NAME TYPE DATA: writes one of the program's settings.
+# regset NAME TYPE DATA: writes one of the program's settings; a failure
+# says what reg said.
 regset() {
-    wine reg add "$SETTINGS_KEY\\Settings" /v "$1" /t "$2" /d "$3" /f </dev/null >/dev/null 2>&1
+    local said rc=0
+    said=$(wine reg add "$SETTINGS_KEY\\Settings" /v "$1" /t "$2" /d "$3" /f </dev/null 2>&1) || rc=$?
+    [ $rc = 0 ] || fail "reg add of the setting $1 exited $rc: $(tr -d '\r' <<<"$said" | tail -n 5 | tr '\n' ' ')"
 }
 
 # build_menu_file JSON FILE: the menu file FILE made by vntool from JSON.
