@@ -42,7 +42,13 @@ median_and_worst() {
 # against it show with the mouse held still.
 open_root() {
     xdotool mousemove --window "$NOTEPAD_WIN" 200 150 click 3
-    wait_for 15 "notepad's pop-up menu" popup_open
+    local deadline=$((SECONDS + 15))
+    until popup_open; do
+        # Whether the click reached the hook, and what the worker made of it.
+        [ $SECONDS -lt $deadline ] ||
+            fail "timed out after 15s waiting for notepad's pop-up menu; hook figures: $(ctl hookstats | tr '\n' ' ')"
+        sleep 0.1
+    done
     wait_for 15 "our root menu, the mouse still" has_menus 1
 }
 
