@@ -149,19 +149,20 @@ run_item() {
     open_root
     read -r rl rt rr rb <<<"$(ctl rects CMenuWnd)"
     rest_at $((rl + 40)) $((rt + 10))
-    wait_for 10 "Desk's submenu" has_menus 2
+    WAIT_EXPLAIN=explain_menus wait_for 10 "Desk's submenu" has_menus 2
     for index in "$@"; do
         n=$((n + 1))
         # The newest submenu is the one furthest right.
         read -r rl rt rr rb <<<"$(ctl rects CMenuWnd | sort -n | tail -n 1)"
+        note "item $index of the menu at $rl $rt $rr $rb"
         rest_at $((rl + 30)) $((rt + 3 + index * item_height + item_height / 2))
         if [ $n -lt $count ]; then
-            wait_for 10 "the submenu of item $index" has_menus $((n + 2))
+            WAIT_EXPLAIN=explain_menus wait_for 10 "the submenu of item $index" has_menus $((n + 2))
         fi
     done
     sleep 0.3
     xdotool click 1
-    wait_for 10 "the menus to close" has_menus 0
+    WAIT_EXPLAIN=explain_menus wait_for 10 "the menus to close" has_menus 0
 }
 sleep 1
 run_item 2

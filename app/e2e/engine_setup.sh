@@ -42,14 +42,17 @@ median_and_worst() {
 # against it show with the mouse held still.
 open_root() {
     xdotool mousemove --window "$NOTEPAD_WIN" 200 150 click 3
-    local deadline=$((SECONDS + 15))
-    until popup_open; do
-        # Whether the click reached the hook, and what the worker made of it.
-        [ $SECONDS -lt $deadline ] ||
-            fail "timed out after 15s waiting for notepad's pop-up menu; hook figures: $(ctl hookstats | tr '\n' ' ')"
-        sleep 0.1
-    done
-    wait_for 15 "our root menu, the mouse still" has_menus 1
+    WAIT_EXPLAIN=explain_menus wait_for 15 "notepad's pop-up menu" popup_open
+    WAIT_EXPLAIN=explain_menus wait_for 15 "our root menu, the mouse still" has_menus 1
+}
+
+# explain_menus: whether the mouse events reached the hook, what the worker
+# made of them, and where the menus and the pointer are.
+explain_menus() {
+    echo "hook figures: $(ctl hookstats | tr '\n' ' ')"
+    echo "menu windows (left top right bottom): $(ctl rects CMenuWnd | tr '\n' ';')"
+    echo "notepad's pop-up: $(ctl popup || echo none)"
+    echo "pointer: $(xdotool getmouselocation)"
 }
 
 # rest_at X Y: moves there as a hand would, in two small steps.

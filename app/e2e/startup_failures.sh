@@ -13,7 +13,7 @@ note "without the hook library: code $rc"
 [ "$rc" != 0 ] || fail "start-up succeeded without the hook library"
 [ "$(ctl windows CMainFrame)" = 0 ] || fail "a frame was left"
 ! window_exists CSplashWnd || fail "a splash was left"
-no_program_left || fail "a Vantrel process is left"
+no_program_left "after a start-up without the hook library"
 
 # expect_message FOLDER LINE...: the program shows a message with these
 # lines, and ends once it is closed.
@@ -33,7 +33,7 @@ expect_message() {
     local rc
     await_exit "$pid" 20; rc=$EXIT_CODE
     [ "$rc" != 0 ] || fail "start-up succeeded"
-    no_program_left || fail "a Vantrel process is left"
+    no_program_left "after the message"
 }
 
 expect_message "$(program_copy noicon Vantrel.ico)" "Unable to get icon."
@@ -71,7 +71,7 @@ exit_cleanly() {
     ctl command 57665 >/dev/null
     await_exit "$pid" 10; rc=$EXIT_CODE
     [ "$rc" = 0 ] || fail "exit code $rc"
-    no_program_left || fail "a Vantrel process is left"
+    no_program_left "after Exit"
 }
 
 for row in "a folder|$E2E_TMP/folder.vn" "100 MB of random bytes|$E2E_TMP/random.vn"; do

@@ -57,21 +57,18 @@ program_count() {
     [ "$(ctl procs Vantrel.exe)" = "$1" ]
 }
 
-# no_program_left: no Vantrel.exe process remains in this Wine session.
-# Waits up to 5 s, because Wine's server drops an ended process only when
-# it notices the process's connection close, which can come after the Linux
-# process is gone; a process that really stays still fails the check, and
-# the Linux processes of that name are listed, to tell the two apart.
+# no_program_left WHEN: no Vantrel.exe process remains in this Wine session;
+# WHEN ends the failure's sentence. Waits up to 5 s, because Wine's server
+# drops an ended process only when it notices the process's connection
+# close, which can come after the Linux process is gone; a process that
+# really stays still fails the check, and the Linux processes of that name
+# are listed, to tell the two apart.
 no_program_left() {
-    local deadline=$((SECONDS + 5))
-    until program_count 0; do
-        if [ $SECONDS -ge $deadline ]; then
-            echo "Linux processes named Vantrel.exe (pid, state, age, command):" >&2
-            ps -eo pid=,stat=,etime=,args= | grep -i '[v]antrel\.exe' >&2 || echo "  none" >&2
-            return 1
-        fi
-        sleep 0.1
-    done
+    WAIT_EXPLAIN=list_linux_programs wait_for 5 "no Vantrel process to be left $1" program_count 0
+}
+list_linux_programs() {
+    echo "Linux processes named Vantrel.exe (pid, state, age, command):"
+    ps -eo pid=,stat=,etime=,args= | grep -i '[v]antrel\.exe' || echo "  none"
 }
 
 # shot_of FILE WINDOW...: a picture of the display cropped to the smallest

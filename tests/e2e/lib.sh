@@ -41,11 +41,16 @@ set -E
 trap 'failed_command $? $LINENO "$BASH_COMMAND"' ERR
 
 # wait_for SECONDS DESCRIPTION COMMAND...: polls COMMAND until it succeeds.
+# When it times out, the command named by WAIT_EXPLAIN, if set for the call
+# (WAIT_EXPLAIN=cmd wait_for ...), prints what tells the causes apart.
 wait_for() {
     local seconds=$1 what=$2; shift 2
     local deadline=$((SECONDS + seconds))
     until "$@" >/dev/null 2>&1; do
-        [ $SECONDS -lt $deadline ] || fail "timed out after ${seconds}s waiting for $what"
+        if [ $SECONDS -ge $deadline ]; then
+            [ -z "${WAIT_EXPLAIN:-}" ] || $WAIT_EXPLAIN >&2 || true
+            fail "timed out after ${seconds}s waiting for $what"
+        fi
         sleep 0.1
     done
 }
