@@ -59,6 +59,11 @@ int CMainFrame::OnCreate()
         if (i != 4 && i != 8) m_otherHookProcs[other++] = procs[i];
     // Without the two entry points the program calls, the library is of no use.
     if (m_installMenuProc == nullptr || m_enableMenuProc == nullptr) return -1;
+    {
+        CAhLock guard(m_menuAreaLock);
+        m_menuAreaProc = reinterpret_cast<MenuAreaProc>(
+            reinterpret_cast<void*>(GetProcAddress(m_hookLibrary, "SetMenuArea")));
+    }
 
     CSplashWnd::ShowSplashScreen(nullptr);
 
@@ -87,6 +92,12 @@ void CMainFrame::enqueueHookEvent(const HookMouseEvent& event)
     m_hookEventQueue.enqueue(event);
 }
 
+void CMainFrame::setMenuArea(const RECT* rects, int count)
+{
+    CAhLock guard(m_menuAreaLock);
+    if (m_menuAreaProc != nullptr) m_menuAreaProc(rects, count);
+}
+
 bool CMainFrame::dequeueHookEvent(HookMouseEvent& event)
 {
     return m_hookEventQueue.dequeue(event);
@@ -100,6 +111,10 @@ void CMainFrame::ReleaseEngine()
         m_installMenuProc = nullptr;
     }
     m_enableMenuProc = nullptr;
+    {
+        CAhLock guard(m_menuAreaLock);
+        m_menuAreaProc = nullptr;
+    }
     for (FARPROC& proc : m_otherHookProcs) proc = nullptr;
     if (m_hookLibrary != nullptr) {
         FreeLibrary(m_hookLibrary);

@@ -11,6 +11,7 @@
 #include "app/processthread.h"
 #include "app/systemtray.h"
 #include "app/traydialogs.h"
+#include "ahcommon/critsect.h"
 #include "framework/window.h"
 
 #include <shldisp.h>
@@ -30,6 +31,7 @@ public:
     bool dequeueHookEvent(HookMouseEvent& event) override;
     void startHookReports() override;
     bool hookReportsOn() const override { return m_reportsOn.load(); }
+    void setMenuArea(const RECT* rects, int count) override;
 
     bool menusEnabled() const { return m_menusEnabled != 0; }
     // Any thread, after the login values are set: the worker loads the
@@ -87,6 +89,10 @@ private:
     // One bit per busy holder under way; the engine is ready when none is.
     unsigned m_busyHolders = 0;
     std::string m_noticeText;
+    // Where the menus are, told to the library from the worker; optional.
+    // The lock keeps the library loaded while the worker calls it.
+    CAhCriticalSection m_menuAreaLock;
+    MenuAreaProc m_menuAreaProc = nullptr;
     // The library's other entry points: looked up with the two above, not called.
     FARPROC m_otherHookProcs[12] = {};
     bool m_workerStarted = false;

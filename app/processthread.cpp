@@ -312,10 +312,17 @@ void CProcessThread::ExecuteItem(UINT_PTR itemId, UINT_PTR treeGeneration)
     if (item != nullptr) {
         CloseRoot();
         const HWND popup = m_router.foreignPopup();
-        if (popup != nullptr && IsWindow(popup)) dismissPopup(popup);
+        const DWORD popupThread = popup != nullptr ? GetWindowThreadProcessId(popup, nullptr) : 0;
+        if (popupThread != 0) dismissPopup(popup);
         const HWND anchor = m_router.anchorWindow();
         const bool typing = !item->keystrokes.empty() || item->pressEnter != 0;
         if (anchor != nullptr && typing) {
+            // A pop-up's modal loop can outlive its closed window (Wine's
+            // waits for its next input) and would take the first keys typed
+            // for menu keys. The loop ends at a posted WM_CANCELMODE, which
+            // it reads before the keys posted after it; a thread whose loop
+            // has ended already gets it for no window, where it does nothing.
+            if (popupThread != 0) PostThreadMessageA(popupThread, WM_CANCELMODE, 0, 0);
             // Typing waits a millisecond at a time; the system's default
             // timer step (15.6 ms) would make a long text take seconds more.
             const bool fineTimer = timeBeginPeriod(1) == TIMERR_NOERROR;
@@ -404,6 +411,11 @@ void CProcessThread::startHoverTimer(UINT milliseconds)
 void CProcessThread::killHoverTimer(bool dropQueued)
 {
     KillThreadTimer(kTimerHover, dropQueued ? 1 : 0);
+}
+
+void CProcessThread::menuAreaChanged(const RECT* rects, int count)
+{
+    if (m_owner != nullptr) m_owner->setMenuArea(rects, count);
 }
 
 void CProcessThread::StartupLoginCheck()

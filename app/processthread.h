@@ -37,6 +37,13 @@ public:
     // Whether the hook library reports now: a pop-up that starts while it
     // does not (menus turned off, shutting down) opens nothing.
     virtual bool hookReportsOn() const { return true; }
+    // On the worker: the screen rectangles of the shown menus, for the hook
+    // library, which keeps presses on them from other programs.
+    virtual void setMenuArea(const RECT* rects, int count)
+    {
+        (void)rects;
+        (void)count;
+    }
 
 protected:
     ~ProcessThreadOwner() = default;
@@ -102,6 +109,7 @@ protected:
 
     void startHoverTimer(UINT milliseconds) override;
     void killHoverTimer(bool dropQueued) override;
+    void menuAreaChanged(const RECT* rects, int count) override;
 
     // The launcher runs items; tests replace it.
     virtual CItemLauncher& launcher() { return m_launcher; }

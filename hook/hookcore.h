@@ -15,6 +15,7 @@ constexpr std::uint32_t kMouseMove = hookmsg::kMouseMove;
 constexpr std::uint32_t kLButtonDown = hookmsg::kLButtonDown;
 constexpr std::uint32_t kLButtonUp = hookmsg::kLButtonUp;
 constexpr std::uint32_t kRButtonDown = hookmsg::kRButtonDown;
+constexpr std::uint32_t kRButtonUp = 0x0205;  // WM_RBUTTONUP: seen, never reported
 constexpr std::uint32_t kNonClientOffset = hookmsg::kNonClientOffset;
 constexpr long kHitClient = 1;  // HTCLIENT
 // Low-level hook flags that mark input made by a program rather than a device.
@@ -59,6 +60,56 @@ private:
     std::atomic<std::uint32_t> m_tail{0};  // next to push; written by the producer
 };
 
+// Screen rectangles, left and top inside, right and bottom outside.
+struct AreaRect {
+    std::int32_t left;
+    std::int32_t top;
+    std::int32_t right;
+    std::int32_t bottom;
+};
+
+// Where the program's menus are on screen: written by the program's thread
+// that shows them, read by the hook callback, which must never wait. A
+// sequence count tells the reader that a write came in between; after a few
+// such tries it gives up and answers that the point is outside, so that a
+// click is then passed on as usual rather than lost.
+class MenuArea {
+public:
+    static constexpr std::uint32_t kMaxRects = 16;
+
+    // Rectangles past kMaxRects are left out.
+    void Set(const AreaRect* rects, std::uint32_t count);
+    void Clear() { Set(nullptr, 0); }
+    bool Contains(std::int32_t x, std::int32_t y) const;
+    // Copies the whole list of one write into `out` (kMaxRects places) and
+    // returns its length; -1 when writes kept coming while it read.
+    int Snapshot(AreaRect* out) const;
+
+private:
+    std::atomic<std::uint32_t> m_sequence{0};  // odd while a write is under way
+    std::atomic<std::uint32_t> m_count{0};
+    std::atomic<std::int32_t> m_edges[kMaxRects][4] = {};
+};
+
+// Which button events stay with the program instead of going on to other
+// programs. A press on the program's menus belongs to the menus: passed on,
+// it would reach the program whose pop-up has the mouse, and once the menus
+// have closed, the window under them (a click on an item would move the
+// caret in the text the item is about to type into). The release of a kept
+// press is kept too, so that no program sees a release without its press.
+// Only reported presses are kept: the menus see those, and nothing else is
+// lost. Used by the hook callback alone.
+class ClickKeeper {
+public:
+    // `reported`: the event was queued for the program.
+    bool Keep(std::uint32_t message, std::int32_t x, std::int32_t y, bool injected, bool reported,
+              const MenuArea& area);
+
+private:
+    bool m_leftKept = false;
+    bool m_rightKept = false;
+};
+
 // Durations of the last callbacks, for measuring the hook's cost.
 class TimingLog {
 public:
@@ -89,6 +140,7 @@ struct HookCounters {
     std::atomic<std::uint32_t> dropped{0};    // events lost because the queue was full
     std::atomic<std::uint32_t> delivered{0};  // records the receiving window accepted
     std::atomic<std::uint32_t> failed{0};     // not accepted in time, or not sent meanwhile
+    std::atomic<std::uint32_t> kept{0};       // button events kept from other programs
     TimingLog timings;                        // time spent inside the callback
 
     void Reset();

@@ -30,6 +30,8 @@ std::atomic<HWND> g_target{nullptr};
 std::atomic<bool> g_stopping{false};
 std::atomic<bool> g_deliveryWaiting{false};
 hook::SampleQueue g_queue;
+hook::MenuArea g_menuArea;      // written by the program's menu thread
+hook::ClickKeeper g_clickKeeper;  // the callback's own
 
 // Wakes the delivery thread. WakeByAddressSingle stays inside the process
 // where the system has it (Windows 8 and later, and Wine, where setting an
@@ -147,11 +149,13 @@ LRESULT CALLBACK LowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam)
         const auto* info = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
         const auto message = static_cast<std::uint32_t>(wParam);
         g_counters->callbacks.fetch_add(1, std::memory_order_relaxed);
+        bool reported = false;
         if (hook::IsReportedMessage(message)) {
             const hook::MouseSample sample{message, info->pt.x, info->pt.y,
                                            static_cast<std::uint32_t>(info->flags),
                                            static_cast<std::uint32_t>(info->time)};
             if (g_queue.Push(sample)) {
+                reported = true;
                 g_counters->queued.fetch_add(1, std::memory_order_relaxed);
                 std::atomic_thread_fence(std::memory_order_seq_cst);
                 if (g_deliveryWaiting.exchange(false))
@@ -160,10 +164,16 @@ LRESULT CALLBACK LowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam)
                 g_counters->dropped.fetch_add(1, std::memory_order_relaxed);
             }
         }
+        const bool injected = (info->flags & hook::kInjectedFlags) != 0;
+        const bool keep = g_clickKeeper.Keep(message, info->pt.x, info->pt.y, injected, reported, g_menuArea);
+        if (keep)
+            g_counters->kept.fetch_add(1, std::memory_order_relaxed);
         LARGE_INTEGER end;
         QueryPerformanceCounter(&end);
         const long long ns = (end.QuadPart - start.QuadPart) * 1000000000LL / g_frequency.QuadPart;
         g_counters->timings.Record(ns > 0xFFFFFFFFLL ? 0xFFFFFFFFu : static_cast<std::uint32_t>(ns));
+        if (keep)
+            return 1;
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -319,6 +329,7 @@ void Stop()
 {
     g_reporting = false;
     g_target = nullptr;
+    g_menuArea.Clear();
     if (g_hookThread) {
         // Its queue was made before it reported ready, so the post cannot miss.
         PostThreadMessageW(g_hookThreadId, WM_QUIT, 0, 0);
@@ -409,6 +420,15 @@ VANTRELHK_API int WINAPI EnableMenu(int enable, HWND window)
     return 1;
 }
 
+VANTRELHK_API void WINAPI SetMenuArea(const RECT* rects, int count)
+{
+    hook::AreaRect area[hook::MenuArea::kMaxRects];
+    std::uint32_t n = 0;
+    for (int i = 0; rects && i < count && n < hook::MenuArea::kMaxRects; ++i)
+        area[n++] = hook::AreaRect{rects[i].left, rects[i].top, rects[i].right, rects[i].bottom};
+    g_menuArea.Set(area, n);
+}
+
 VANTRELHK_API void WINAPI GetHookStatistics(HookStatistics* statistics, BOOL reset)
 {
     if (statistics) {
@@ -419,6 +439,7 @@ VANTRELHK_API void WINAPI GetHookStatistics(HookStatistics* statistics, BOOL res
         statistics->dropped = c.dropped.load();
         statistics->delivered = c.delivered.load();
         statistics->failed = c.failed.load();
+        statistics->kept = c.kept.load();
         statistics->maxCallbackNs = c.timings.Maximum();
         statistics->recentCount = c.timings.Copy(
             statistics->recentCallbackNs, sizeof statistics->recentCallbackNs / sizeof statistics->recentCallbackNs[0]);

@@ -114,6 +114,20 @@ CMenuWnd* CMenuWndHost::menuWindowOf(HWND window)
     return found != m_registry.end() ? found->second : nullptr;
 }
 
+void CMenuWndHost::publishMenuArea()
+{
+    RECT rects[kMaxMenuAreaRects];
+    int count = 0;
+    {
+        CAhLock guard(m_lock);
+        for (const auto& entry : m_registry) {
+            if (count == kMaxMenuAreaRects) break;
+            if (entry.second->isShown()) rects[count++] = entry.second->windowRect();
+        }
+    }
+    menuAreaChanged(rects, count);
+}
+
 CMenuWnd* CMenuWndHost::takeMenuWindow()
 {
     CAhLock guard(m_lock);

@@ -51,6 +51,11 @@ public:
     CMenuWnd* menuWindowOf(HWND window);
     bool isMenuWindow(HWND window) { return menuWindowOf(window) != nullptr; }
 
+    // Tells menuAreaChanged where the shown menu windows are now; menus
+    // nested deeper than this many levels are left out.
+    static const int kMaxMenuAreaRects = 16;
+    void publishMenuArea();
+
     // A free submenu window object, bound to this host.
     CMenuWnd* takeMenuWindow();
     void returnMenuWindow(CMenuWnd* window);
@@ -76,6 +81,13 @@ protected:
     virtual void startHoverTimer(UINT milliseconds) = 0;
     // `dropQueued`: also forget an expiry already on its way.
     virtual void killHoverTimer(bool dropQueued) = 0;
+    // The screen rectangles of the shown menu windows, after one was shown
+    // or hidden (none when no menu is shown).
+    virtual void menuAreaChanged(const RECT* rects, int count)
+    {
+        (void)rects;
+        (void)count;
+    }
 
     MenuMetrics m_metrics;
 

@@ -85,16 +85,12 @@ void CMenuWnd::ShowAt(const RECT& placed)
     SetWindowPos(m_hWnd, HWND_TOPMOST, placed.left, placed.top, placed.right - placed.left,
                  placed.bottom - placed.top, SWP_NOACTIVATE | SWP_SHOWWINDOW);
     m_isShown = 1;
+    if (m_host != nullptr) m_host->publishMenuArea();
 }
 
 void CMenuWnd::close()
 {
-    if (m_host != nullptr) {
-        m_host->cancelHoverDelay(this);
-        if (m_registered != nullptr) m_host->unregisterMenuWindow(m_registered);
-    }
-    m_registered = nullptr;
-    m_isShown = 0;
+    if (m_host != nullptr) m_host->cancelHoverDelay(this);
     if (m_list != nullptr) m_list->currentIndex = -1;
     CloseChild();
     // Hidden, not destroyed, so that the next menu shows without waiting for
@@ -103,9 +99,15 @@ void CMenuWnd::close()
         ShowWindow(m_hWnd, SW_HIDE);
         DropPostedInput(m_hWnd);
     }
+    // Counted as shown until hidden: a press on it in between would reach
+    // the program beneath.
+    if (m_host != nullptr && m_registered != nullptr) m_host->unregisterMenuWindow(m_registered);
+    m_registered = nullptr;
+    m_isShown = 0;
     m_list = nullptr;
     m_parentWindow = nullptr;
     m_indexInParent = -1;
+    if (m_host != nullptr) m_host->publishMenuArea();
 }
 
 void CMenuWnd::destroy()
@@ -196,6 +198,10 @@ LRESULT CMenuWnd::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         // Also when the system destroys the window with its owner.
         if (m_host != nullptr && m_registered != nullptr) m_host->unregisterMenuWindow(m_registered);
         m_registered = nullptr;
+        if (m_isShown != 0 && m_host != nullptr) {
+            m_isShown = 0;
+            m_host->publishMenuArea();
+        }
         m_isShown = 0;
         break;
     default:

@@ -16,6 +16,9 @@
 //   vantrelctl popup             rectangle of the visible pop-up menu ("#32768")
 //   vantrelctl notepad           the text of notepad's edit control, with CR and
 //                                LF written as \r and \n
+//   vantrelctl notepadlines LINES WIDTH
+//                                sets notepad's text to LINES lines of WIDTH
+//                                letters x, and its caret to the end
 //   vantrelctl notepadfill LENGTH SECONDS
 //                                empties notepad's edit control, prints "ready",
 //                                then looks at its length every millisecond and
@@ -46,7 +49,8 @@
 //                                far (pass it as SINCE later), the longest ever
 //                                (ns), then over the callbacks recorded since SINCE
 //                                (at most the last 1024): their number and their
-//                                median, 99th percentile and longest time (ns)
+//                                median, 99th percentile and longest time (ns);
+//                                last, the button events kept from other programs
 #include "designer/logindlg.h"
 #include "hook/hookcore.h"
 #include "hook/vantrelhk.h"
@@ -206,16 +210,33 @@ int PrintHookStatistics(std::uint32_t since)
     ns.resize(c.timings.Copy(ns.data(), std::min<std::uint32_t>(fresh, hook::TimingLog::kCapacity)));
     std::sort(ns.begin(), ns.end());
     auto at = [&](double q) { return ns.empty() ? 0u : ns[static_cast<size_t>(q * (ns.size() - 1) + 0.5)]; };
-    std::printf("%lu %lu %lu %lu %lu %lu %lu %lu %lu %lu %lu %lu\n", static_cast<unsigned long>(c.seen.load()),
+    std::printf("%lu %lu %lu %lu %lu %lu %lu %lu %lu %lu %lu %lu %lu\n", static_cast<unsigned long>(c.seen.load()),
                 static_cast<unsigned long>(c.callbacks.load()), static_cast<unsigned long>(c.queued.load()),
                 static_cast<unsigned long>(c.dropped.load()), static_cast<unsigned long>(c.delivered.load()),
                 static_cast<unsigned long>(c.failed.load()), static_cast<unsigned long>(total),
                 static_cast<unsigned long>(c.timings.Maximum()), static_cast<unsigned long>(ns.size()),
                 static_cast<unsigned long>(at(0.5)), static_cast<unsigned long>(at(0.99)),
-                static_cast<unsigned long>(ns.empty() ? 0u : ns.back()));
+                static_cast<unsigned long>(ns.empty() ? 0u : ns.back()), static_cast<unsigned long>(c.kept.load()));
     UnmapViewOfFile(view);
     CloseHandle(mapping);
     return 0;
+}
+
+int SetNotepadLines(int lines, int width)
+{
+    HWND edit = FindWindowExA(FindWindowA("Notepad", nullptr), nullptr, "Edit", nullptr);
+    if (edit == nullptr || lines <= 0 || width <= 0) return 2;
+    std::string text;
+    for (int i = 0; i < lines; ++i) {
+        if (i > 0) text += "\r\n";
+        text.append(static_cast<size_t>(width), 'x');
+    }
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000,
+                             &result))
+        return 1;
+    const WPARAM end = text.size();
+    return SendMessageTimeoutA(edit, EM_SETSEL, end, end, SMTO_ABORTIFHUNG, 5000, &result) ? 0 : 1;
 }
 
 // Times text typed into notepad: the caller stamps each line as it arrives,
@@ -327,6 +348,7 @@ int main(int argc, char** argv)
         std::printf("\n");
         return 0;
     }
+    if (verb == "notepadlines" && argc == 4) return SetNotepadLines(std::atoi(argv[2]), std::atoi(argv[3]));
     if (verb == "notepadfill" && argc == 4) return FillNotepad(std::atoi(argv[2]), std::atoi(argv[3]));
     if (verb == "des" && argc == 3) {
         std::printf("%s\n", EncodeRememberedKey(argv[2]).c_str());

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -143,6 +145,122 @@ TEST(HookCore, QueueHandsEverySampleAcrossThreadsInOrder)
     }
     producer.join();
     EXPECT_TRUE(queue.Empty());
+}
+
+TEST(HookCore, MenuAreaHoldsItsRectanglesWithTheirEdgesRightAndMonitorsLeftOfZero)
+{
+    hook::MenuArea area;
+    EXPECT_FALSE(area.Contains(0, 0));
+    const hook::AreaRect rects[] = {{100, 50, 200, 80}, {-300, -20, -100, 40}};
+    area.Set(rects, 2);
+    struct Case {
+        std::int32_t x, y;
+        bool inside;
+    };
+    const Case cases[] = {
+        {100, 50, true},  {199, 79, true},   {200, 60, false}, {150, 80, false}, {99, 60, false},
+        {-300, -20, true}, {-101, 39, true}, {-100, 0, false}, {0, 0, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.inside, area.Contains(c.x, c.y)) << c.x << "," << c.y;
+    // A new list replaces the old one; past the limit nothing is kept.
+    area.Set(rects + 1, 1);
+    EXPECT_FALSE(area.Contains(150, 60));
+    EXPECT_TRUE(area.Contains(-200, 0));
+    hook::AreaRect many[hook::MenuArea::kMaxRects + 1];
+    for (std::uint32_t i = 0; i <= hook::MenuArea::kMaxRects; ++i)
+        many[i] = hook::AreaRect{static_cast<std::int32_t>(i) * 10, 0, static_cast<std::int32_t>(i) * 10 + 5, 5};
+    area.Set(many, hook::MenuArea::kMaxRects + 1);
+    EXPECT_TRUE(area.Contains(0, 0));
+    EXPECT_TRUE(area.Contains((hook::MenuArea::kMaxRects - 1) * 10, 0));
+    EXPECT_FALSE(area.Contains(hook::MenuArea::kMaxRects * 10, 0));
+    area.Clear();
+    EXPECT_FALSE(area.Contains(0, 0));
+}
+
+// A reader never sees half of a write: every list it reads is one of the
+// two that another thread keeps writing in turn.
+TEST(HookCore, MenuAreaReadersSeeOneWholeListWhileItChanges)
+{
+    hook::MenuArea area;
+    const hook::AreaRect first[] = {{0, 0, 10, 10}, {100, 0, 110, 10}, {200, 0, 210, 10}};
+    const hook::AreaRect second[] = {{-50, -50, -40, -40}};
+    area.Set(first, 3);
+    std::atomic<bool> done{false};
+    std::atomic<long> writes{0};
+    std::thread writer([&] {
+        for (int i = 0; !done; ++i) {
+            area.Set(i % 2 ? first : second, i % 2 ? 3 : 1);
+            writes.fetch_add(1, std::memory_order_relaxed);
+        }
+    });
+    auto same = [](const hook::AreaRect* a, const hook::AreaRect* b, int n) {
+        for (int i = 0; i < n; ++i)
+            if (a[i].left != b[i].left || a[i].top != b[i].top || a[i].right != b[i].right ||
+                a[i].bottom != b[i].bottom)
+                return false;
+        return true;
+    };
+    long whole = 0;
+    long torn = 0;
+    hook::AreaRect read[hook::MenuArea::kMaxRects];
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+    while (std::chrono::steady_clock::now() < until || writes < 100000) {
+        const int n = area.Snapshot(read);
+        if (n < 0)
+            continue;  // gave up while writes kept coming: the press then goes on
+        if ((n == 3 && same(read, first, 3)) || (n == 1 && same(read, second, 1)))
+            ++whole;
+        else
+            ++torn;
+    }
+    done = true;
+    writer.join();
+    EXPECT_EQ(0, torn);
+    EXPECT_GT(whole, 0);
+}
+
+TEST(HookCore, ClickKeeperKeepsPressesOnTheMenusAndTheirReleasesOnly)
+{
+    hook::MenuArea area;
+    const hook::AreaRect menu[] = {{100, 100, 200, 200}};
+    area.Set(menu, 1);
+    using hook::kLButtonDown;
+    using hook::kLButtonUp;
+    using hook::kRButtonDown;
+    using hook::kRButtonUp;
+    struct Step {
+        std::uint32_t message;
+        std::int32_t x, y;
+        bool injected, reported, kept;
+        const char* why;
+    };
+    const Step steps[] = {
+        {hook::kMouseMove, 150, 150, false, true, false, "moves always go on"},
+        {kLButtonDown, 150, 150, false, true, true, "a press on the menus"},
+        {kLButtonUp, 500, 500, false, false, true, "its release, wherever it is"},
+        {kLButtonUp, 150, 150, false, false, false, "a second release has no kept press"},
+        {kLButtonDown, 50, 50, false, true, false, "a press elsewhere"},
+        {kLButtonUp, 150, 150, false, false, false, "its release over the menus"},
+        {kLButtonDown, 150, 150, true, true, false, "a program's own press"},
+        {kLButtonUp, 150, 150, true, false, false, "and its release"},
+        {kLButtonDown, 150, 150, false, false, false, "a press the queue dropped"},
+        {kLButtonUp, 150, 150, false, false, false, "and its release"},
+        {kRButtonDown, 120, 199, false, true, true, "a right press on the menus"},
+        {kLButtonDown, 150, 150, false, true, true, "a left press while the right is down"},
+        {kRButtonUp, 10, 10, false, false, true, "the right release"},
+        {kLButtonUp, 10, 10, false, false, true, "the left release"},
+        {0x0207, 150, 150, false, false, false, "a middle press goes on"},
+    };
+    hook::ClickKeeper keeper;
+    for (const Step& step : steps)
+        EXPECT_EQ(step.kept, keeper.Keep(step.message, step.x, step.y, step.injected, step.reported, area))
+            << step.why;
+
+    // Once the menus are gone, presses go on again.
+    area.Clear();
+    EXPECT_FALSE(keeper.Keep(kLButtonDown, 150, 150, false, true, area));
+    EXPECT_FALSE(keeper.Keep(kLButtonUp, 150, 150, false, false, area));
 }
 
 TEST(HookCore, TimingLogKeepsTheLatestAndTheMaximum)

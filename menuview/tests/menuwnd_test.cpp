@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -23,8 +24,48 @@ public:
     std::vector<CMenuItem*> chosen;
     int timerStarts = 0;
     bool timerRunning = false;
+    // The last menu area told, and the calls whose area differed from the
+    // menu windows on screen at that moment.
+    std::vector<RECT> area;
+    int areaCalls = 0;
+    int areaMismatches = 0;
 
 protected:
+    void menuAreaChanged(const RECT* rects, int count) override
+    {
+        ++areaCalls;
+        area.assign(rects, rects + count);
+        std::vector<RECT> visible;
+        struct Search {
+            const std::string* className;
+            std::vector<RECT>* rects;
+        } search{&menuClassName(), &visible};
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND window, LPARAM param) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(param);
+                char name[128] = {};
+                RECT rect;
+                if (IsWindowVisible(window) && GetClassNameA(window, name, sizeof name) > 0 &&
+                    *s->className == name && GetWindowRect(window, &rect))
+                    s->rects->push_back(rect);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        if (!SameRects(area, visible)) ++areaMismatches;
+    }
+    static bool SameRects(std::vector<RECT> a, std::vector<RECT> b)
+    {
+        auto less = [](const RECT& x, const RECT& y) {
+            return std::tie(x.left, x.top, x.right, x.bottom) < std::tie(y.left, y.top, y.right, y.bottom);
+        };
+        std::sort(a.begin(), a.end(), less);
+        std::sort(b.begin(), b.end(), less);
+        return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const RECT& x, const RECT& y) {
+            return x.left == y.left && x.top == y.top && x.right == y.right && x.bottom == y.bottom;
+        });
+    }
+
     void startHoverTimer(UINT) override
     {
         ++timerStarts;
@@ -198,6 +239,36 @@ TEST_F(MenuWndTest, HoverOpensSubmenusAndOnlyAClickChoosesALeaf)
     EXPECT_EQ(leaf, host.chosen[0]);
     // The path to the chosen item stays highlighted.
     EXPECT_EQ(0, Root().highlightIndex());
+}
+
+// The hook library keeps presses on the menus from other programs by this
+// area: it must hold every menu window on screen, and only those, each time
+// one shows or hides.
+TEST_F(MenuWndTest, TheMenuAreaIsTheShownMenuWindowsAtEveryChange)
+{
+    ShowRoot();
+    ASSERT_EQ(1u, host.area.size());
+    RECT rootRect;
+    GetWindowRect(Root().m_hWnd, &rootRect);
+    EXPECT_EQ(rootRect.left, host.area[0].left);
+    EXPECT_EQ(rootRect.bottom, host.area[0].bottom);
+
+    Hover(Root(), tools);
+    ASSERT_NE(nullptr, Root().childWindow());
+    Hover(*Root().childWindow(), deeper);
+    ASSERT_NE(nullptr, Root().childWindow()->childWindow());
+    EXPECT_EQ(3u, host.area.size());
+
+    // Hovering a leaf closes the deepest submenu.
+    Hover(*Root().childWindow(), leaf);
+    EXPECT_EQ(nullptr, Root().childWindow()->childWindow());
+    EXPECT_EQ(2u, host.area.size());
+
+    const int callsBeforeClose = host.areaCalls;
+    Root().close();
+    EXPECT_GT(host.areaCalls, callsBeforeClose);
+    EXPECT_TRUE(host.area.empty());
+    EXPECT_EQ(0, host.areaMismatches);
 }
 
 TEST_F(MenuWndTest, MovingOnWithinTheDelayReplacesItAndHoveringALeafClosesTheOpenSubmenu)
