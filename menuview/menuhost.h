@@ -51,8 +51,8 @@ public:
     CMenuWnd* menuWindowOf(HWND window);
     bool isMenuWindow(HWND window) { return menuWindowOf(window) != nullptr; }
 
-    // Tells menuAreaChanged where the shown menu windows are now; menus
-    // nested deeper than this many levels are left out.
+    // Tells menuAreaChanged where the shown menu windows are now; past this
+    // many shown windows (a chain of submenus that deep) the rest are left out.
     static const int kMaxMenuAreaRects = 16;
     void publishMenuArea();
 

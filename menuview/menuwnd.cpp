@@ -198,11 +198,10 @@ LRESULT CMenuWnd::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         // Also when the system destroys the window with its owner.
         if (m_host != nullptr && m_registered != nullptr) m_host->unregisterMenuWindow(m_registered);
         m_registered = nullptr;
-        if (m_isShown != 0 && m_host != nullptr) {
+        if (m_isShown != 0) {
             m_isShown = 0;
-            m_host->publishMenuArea();
+            if (m_host != nullptr) m_host->publishMenuArea();
         }
-        m_isShown = 0;
         break;
     default:
         break;
