@@ -12,12 +12,12 @@ cp "$VANTREL_BIN/browserstandin.exe" "$standin"
 log="$E2E_TMP/browserstandin.log"
 command="\"$(winepath -w "$standin")\""
 for scheme in http https; do
-    wine reg add "HKCR\\$scheme\\shell\\open\\command" /ve /d "$command \"%1\"" /f </dev/null >/dev/null 2>&1 ||
-        fail "could not register the stand-in for $scheme"
+    wine_tool "registering the stand-in for $scheme" \
+        wine reg add "HKCR\\$scheme\\shell\\open\\command" /ve /d "$command \"%1\"" /f
 done
-wine reg add 'HKCR\.htm' /ve /d vantrel.standinpage /f </dev/null >/dev/null 2>&1
-wine reg add 'HKCR\vantrel.standinpage\shell\open\command' /ve /d "$command -page \"%1\" -more" /f \
-    </dev/null >/dev/null 2>&1 || fail "could not register the stand-in for pages"
+wine_tool "registering the stand-in for pages" wine reg add 'HKCR\.htm' /ve /d vantrel.standinpage /f
+wine_tool "registering the stand-in's command for pages" \
+    wine reg add 'HKCR\vantrel.standinpage\shell\open\command' /ve /d "$command -page \"%1\" -more" /f
 
 build_menu_file "$(dirname "$0")/launcher-menu.json" "$E2E_TMP/launcher.vn"
 reset_settings

@@ -41,11 +41,10 @@ restore_html() {
     e2e_cleanup
 }
 trap restore_html EXIT
-wine reg add "$html_key" /ve /d vantrel.openrecord /f </dev/null >/dev/null 2>&1 ||
-    fail "could not register the recorder for .html"
-wine reg add 'HKLM\Software\Classes\vantrel.openrecord\shell\open\command' /ve \
-    /d "\"$(winepath -w "$recorder")\" \"$(winepath -w "$log")\" \"%1\"" /f </dev/null >/dev/null 2>&1 ||
-    fail "could not register the recorder's command"
+wine_tool "registering the recorder for .html" wine reg add "$html_key" /ve /d vantrel.openrecord /f
+wine_tool "registering the recorder's command" \
+    wine reg add 'HKLM\Software\Classes\vantrel.openrecord\shell\open\command' /ve \
+    /d "\"$(winepath -w "$recorder")\" \"$(winepath -w "$log")\" \"%1\"" /f
 
 # Office: "writer" (w1) may change it, "reader" (r1) may only use it.
 json="$VANTREL_SRC/app/e2e/office-menu.json"

@@ -27,23 +27,28 @@ start_copy() {
     LAST_PID=$!
 }
 
+# reset_settings: none of the program's settings left. reg delete fails when
+# there is nothing to delete, so the key's absence is what is checked.
 reset_settings() {
+    wait_for 10 "the program's settings to be deleted" settings_deleted
+}
+settings_deleted() {
+    local said rc=0
     wine reg delete "$SETTINGS_KEY" /f </dev/null >/dev/null 2>&1 || true
+    said=$(wine reg query "$SETTINGS_KEY" </dev/null 2>&1) || rc=$?
+    # Absent only when reg says so: a silent failure proves nothing.
+    [ $rc != 0 ] && [ -n "$(tr -d '\r\n' <<<"$said")" ]
 }
 
-# regset NAME TYPE DATA: writes one of the program's settings; a failure
-# says what reg said.
+# regset NAME TYPE DATA: writes one of the program's settings.
 regset() {
-    local said rc=0
-    said=$(wine reg add "$SETTINGS_KEY\\Settings" /v "$1" /t "$2" /d "$3" /f </dev/null 2>&1) || rc=$?
-    [ $rc = 0 ] || fail "reg add of the setting $1 exited $rc: $(tr -d '\r' <<<"$said" | tail -n 5 | tr '\n' ' ')"
+    wine_tool "reg add of the setting $1" wine reg add "$SETTINGS_KEY\\Settings" /v "$1" /t "$2" /d "$3" /f
 }
 
 # build_menu_file JSON FILE: the menu file FILE made by vntool from JSON.
 build_menu_file() {
-    local said rc=0
-    said=$(wine "$VANTREL_OUT/vntool.exe" build "$(winepath -w "$1")" "$(winepath -w "$2")" </dev/null 2>&1) || rc=$?
-    [ $rc = 0 ] || fail "vntool could not build the menu file (exit $rc): $(tail -n 20 <<<"$said")"
+    wine_tool "vntool could not build the menu file" \
+        wine "$VANTREL_OUT/vntool.exe" build "$(winepath -w "$1")" "$(winepath -w "$2")"
 }
 
 # setting NAME: the value as `reg query` shows it (e.g. 0x1), or nothing.

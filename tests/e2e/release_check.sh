@@ -62,8 +62,9 @@ export WINEPREFIX="$fresh/prefix" HOME="$fresh/home"
 quiet() { timeout 300 "$@" </dev/null >>"$E2E_TMP/wine.log" 2>&1; }
 quiet wineboot -i || fail "wineboot could not make the prefix: $(tail -n 20 "$E2E_TMP/wine.log")"
 quiet wineserver -w
-quiet wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f
-quiet wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
+wine_tool "leaving windows unmanaged" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f
+wine_tool "turning off the crash dialog" \
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
 quiet wineserver -w
 note "fresh prefix made in $((SECONDS - started)) s"
 
