@@ -59,17 +59,20 @@ wait_for() {
 # run again (reg add, vntool build); when it fails, the case ends with what it
 # said. Once, in a clean-clone run, `reg add` exited 1 without a word, where
 # reg names the reason for each refusal of its own (1,800 in a row here did
-# not fail); so a silent failure is noted and tried again, three tries in all, so that it neither fails a
-# case nor goes unseen. A failure with words is the tool's own: it ends the
-# case at once.
+# not fail); so a silent failure is noted, with Wine's own error lines, and
+# tried again, three tries in all, so that it neither fails a case nor goes
+# unexplained. A failure with words is the tool's own: it ends the case at
+# once.
 wine_tool() {
-    local what=$1 said rc attempt; shift
+    local what=$1 said words rc attempt; shift
     for attempt in 1 2 3; do
         rc=0
-        said=$("$@" </dev/null 2>&1) || rc=$?
+        said=$(WINEDEBUG=-all,err+all "$@" </dev/null 2>&1) || rc=$?
         [ $rc != 0 ] || return 0
-        [ -z "$(tr -d '\r\n' <<<"$said")" ] && [ $attempt -lt 3 ] || break
-        note "$what: '${*:1:3}' exited $rc without a word (try $attempt); trying again"
+        words=$(tr -d '\r' <<<"$said" | grep -Ev '^[0-9a-f]+:(err|fixme|warn|trace):' || true)
+        [ -z "$(tr -d '\n' <<<"$words")" ] && [ $attempt -lt 3 ] || break
+        note "$what: '${*:1:3}' exited $rc without a word (try $attempt); trying again." \
+            "Wine's error lines: $(tr -d '\r' <<<"$said" | tail -n 10 | tr '\n' ' ')"
     done
     fail "$what: '${*:1:3}' exited $rc: $(tr -d '\r' <<<"$said" | tail -n 20)"
 }
