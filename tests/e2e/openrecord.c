@@ -5,14 +5,38 @@
  * its own parser reads them, in UTF-8 and separated by tabs. */
 #include <windows.h>
 #include <shellapi.h>
-#include <stdio.h>
+
+/* The log opened for this process alone: recorders started side by side
+ * would otherwise both write at the end they saw, and one line would
+ * overwrite the other. Waits up to 10 s for the others. */
+static HANDLE OpenLogAlone(const wchar_t* path)
+{
+    int tries;
+    for (tries = 0; tries < 2000; ++tries) {
+        HANDLE log = CreateFileW(path, GENERIC_WRITE, 0, NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+        if (log != INVALID_HANDLE_VALUE) {
+            LARGE_INTEGER start;
+            start.QuadPart = 0;
+            if (SetFilePointerEx(log, start, NULL, FILE_END)) return log;
+            CloseHandle(log);
+            break;
+        }
+        if (GetLastError() != ERROR_SHARING_VIOLATION) break;
+        Sleep(5);
+    }
+    return INVALID_HANDLE_VALUE;
+}
 
 /* A Windows program: the shell starts it without a console. */
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show)
 {
+    char line[16384];
+    size_t used = 0;
     int count = 0;
     int i;
-    FILE* out;
+    int ok;
+    DWORD written = 0;
+    HANDLE log;
     LPWSTR* argv;
     (void)instance;
     (void)previous;
@@ -24,19 +48,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
         LocalFree(argv);
         return 2;
     }
-    out = _wfopen(argv[1], L"ab");
-    if (out == NULL) {
-        LocalFree(argv);
-        return 1;
+    for (i = 2; i < count && used + 2 < sizeof line; ++i) {
+        int n;
+        if (i > 2) line[used++] = '\t';
+        n = WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, line + used, (int)(sizeof line - used - 1), NULL, NULL);
+        if (n > 0) used += (size_t)n - 1;
     }
-    for (i = 2; i < count; ++i) {
-        char text[4096];
-        const int n = WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, text, (int)sizeof text, NULL, NULL);
-        if (n <= 0) text[0] = '\0';
-        fprintf(out, "%s%s", i > 2 ? "\t" : "", text);
-    }
-    fputs("\n", out);
-    fclose(out);
+    line[used++] = '\n';
+    log = OpenLogAlone(argv[1]);
     LocalFree(argv);
-    return 0;
+    if (log == INVALID_HANDLE_VALUE) return 1;
+    ok = WriteFile(log, line, (DWORD)used, &written, NULL) && written == used;
+    ok = CloseHandle(log) && ok;
+    return ok ? 0 : 1;
 }
