@@ -3,8 +3,27 @@
 SETTINGS_KEY='HKCU\Software\Amber Heron, Inc\Vantrel'
 
 # ctl ARGS...: the test helper that reads and pokes the running program.
+# The helper names each failure of its own on stderr; a failure without that
+# line comes from Wine before the helper ran (as `reg add` once failed in a
+# clean-clone run), and is noted with Wine's error lines and tried again,
+# three tries in all.
 ctl() {
-    wine "$VANTREL_BIN/vantrelctl.exe" "$@" </dev/null 2>/dev/null | tr -d '\r'
+    local said="$E2E_TMP/ctl.$BASHPID.err" rc attempt status
+    for attempt in 1 2 3; do
+        rc=0
+        if ! WINEDEBUG=-all,err+all wine "$VANTREL_BIN/vantrelctl.exe" "$@" </dev/null 2>"$said" | tr -d '\r'; then
+            status=("${PIPESTATUS[@]}")
+            rc=${status[0]}
+            # A reader that stopped early (grep -q) is no failure of the helper.
+            [ "$rc" != 0 ] || rc=${status[1]}
+            [ "${status[0]}" != 0 ] || break
+        fi
+        [ $rc != 0 ] && ! grep -q '^vantrelctl ' "$said" && [ $attempt -lt 3 ] || break
+        echo "-- vantrelctl $1 exited $rc before it ran (try $attempt); trying again." \
+            "Wine said: $(tr -d '\r' <"$said" | tail -n 5 | tr '\n' ' ')" >&2
+    done
+    rm -f "$said"
+    return $rc
 }
 
 # program_copy NAME [SKIP...]: the program and its files in a folder of its

@@ -266,9 +266,7 @@ int FillNotepad(int length, int seconds)
     return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+int Run(int argc, char** argv)
 {
     if (argc < 2) return 2;
     const std::string verb = argv[1];
@@ -424,4 +422,15 @@ int main(int argc, char** argv)
         return 0;
     }
     return 2;
+}
+
+}  // namespace
+
+// A failure of its own is said on stderr, so that the scripts can tell it
+// from Wine ending the process before it ran, which says nothing.
+int main(int argc, char** argv)
+{
+    const int status = Run(argc, argv);
+    if (status != 0) std::fprintf(stderr, "vantrelctl %s: exit %d\n", argc > 1 ? argv[1] : "", status);
+    return status;
 }

@@ -33,9 +33,14 @@ note() { echo "-- $*"; }
 # that such an end is never silent. Failures inside command substitutions
 # stay theirs to handle, as they were without the trap.
 failed_command() {
-    local status=$1 line=$2 command=$3
+    local status=$1 line=$2 command=$3 where="" i
     [ "$BASHPID" = "$$" ] || return 0
-    fail "line $line of $(basename "$0"): '$command' exited $status"
+    # The line each function had reached, innermost first: $LINENO alone
+    # does not say which call of a shared helper failed.
+    for ((i = 1; i < ${#FUNCNAME[@]}; i++)); do
+        where+=" ${FUNCNAME[$i]} at $(basename "${BASH_SOURCE[$i]}"):${BASH_LINENO[$((i - 1))]};"
+    done
+    fail "line $line of $(basename "$0"): '$command' exited $status (in:$where)"
 }
 set -E
 trap 'failed_command $? $LINENO "$BASH_COMMAND"' ERR
