@@ -15,8 +15,7 @@ ctl() {
             status=("${PIPESTATUS[@]}")
             rc=${status[0]}
             # A reader that stopped early (grep -q) is no failure of the helper.
-            [ "$rc" != 0 ] || rc=${status[1]}
-            [ "${status[0]}" != 0 ] || break
+            [ "$rc" != 0 ] || { rc=${status[1]}; break; }
         fi
         [ $rc != 0 ] && ! grep -q '^vantrelctl ' "$said" && [ $attempt -lt 3 ] || break
         echo "-- vantrelctl $1 exited $rc before it ran (try $attempt); trying again." \
